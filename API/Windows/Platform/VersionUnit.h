@@ -1,0 +1,62 @@
+// Windows version, edition and bitness facts, gathered from the system's version record into one
+// process-wide record that any code may read after gathering. Yes/no facts are 0 or 1.
+#pragma once
+
+#include <cstdint>
+
+namespace hv {
+
+class WideText;
+
+struct VersionFactsRecord {
+  int32_t IsClassic;  // major version below 6
+  int32_t IsWin9x;
+  int32_t IsWinNT;
+  int32_t IsWin95;
+  int32_t IsWin98;
+  int32_t IsWinMe;
+  int32_t IsNT4;
+  int32_t IsWin2000;
+  int32_t IsWinXP;
+  int32_t IsWin2003;
+  int32_t IsWinVista;
+  int32_t IsWin2008;
+  int32_t IsWin7;
+  int32_t IsWin2008R2;
+  int32_t IsWin8;
+  int32_t IsWin8Client;
+  int32_t IsWin8Server;
+  int32_t IsWin2000Pro;
+  int32_t IsWin2000Server;
+  int32_t IsWinXPHome;
+  int32_t IsWinXPPro;
+  int32_t IsMediaCenter;
+  int32_t IsTabletPC;
+  int32_t IsWin2003Datacenter;
+  int32_t IsWin2003Enterprise;
+  int32_t IsWin2003Web;
+  int32_t IsWin2003Standard;
+  int32_t Is64Bit;  // the WOW64 flag as the system set it (any non-zero value means yes)
+  int32_t Is32Bit;
+  const void* IsWow64ProcessAddress;  // as last resolved, or null
+  WideText* VersionDescription;       // owned, or null
+  WideText* ServicePackText;          // owned, or null
+};
+
+// Zero at program load; written only by GatherVersionFacts (and IsWow64).
+extern VersionFactsRecord VersionFacts;
+
+// 1 after a successful gathering; 0 when the system supplied no version record, in which case
+// nothing in VersionFacts changes.
+int32_t GatherVersionFacts();
+
+// The WOW64 flag of this process, 0 when it cannot be determined.
+int32_t IsWow64();
+
+// Frees VersionDescription, then ServicePackText.
+void ReleaseVersionTexts();
+
+// The start-up action: gathers the facts and arranges for the texts to be released at exit.
+void StartVersionUnit();
+
+}  // namespace hv

@@ -1,0 +1,8 @@
+#pragma once
+
+namespace hv {
+
+// Prints the usage text to standard output.
+void PrintUsage();
+
+}  // namespace hv

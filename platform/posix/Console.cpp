@@ -1,0 +1,36 @@
+// Standard output as the Windows runtime's text mode writes it, so both builds print the same
+// bytes: each line feed goes out as carriage return + line feed.
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/ConsoleEntry.h"
+#include "platform/Platform.h"
+
+namespace hv::platform {
+
+void PrintStdout(const char* text) {
+  if (text == nullptr) return;
+  for (const char* p = text; *p != 0; ++p) {
+    if (*p == '\n') std::fputc('\r', stdout);
+    std::fputc(*p, stdout);
+  }
+}
+
+int RunConsoleEntry(int argc, char** argv, PortableEntry entry) {
+  std::setlocale(LC_ALL, "");
+  std::vector<std::u16string> wide(static_cast<size_t>(argc > 0 ? argc : 0));
+  std::vector<const char16_t*> pointers;
+  for (int i = 0; i < argc; ++i) {
+    const auto bytes = static_cast<int32_t>(std::strlen(argv[i]));
+    wide[i].resize(static_cast<size_t>(AnsiToWide(argv[i], bytes, nullptr, 0)));
+    AnsiToWide(argv[i], bytes, wide[i].data(), static_cast<int32_t>(wide[i].size()));
+    pointers.push_back(wide[i].c_str());
+  }
+  pointers.push_back(nullptr);
+  return entry(argc, pointers.data());
+}
+
+}  // namespace hv::platform
