@@ -15,16 +15,12 @@ using PortableEntry = int (*)(int argc, const char16_t* const* argv);
 
 #if defined(_WIN32)
 int RunConsoleEntry(int argc, wchar_t** argv, PortableEntry entry);
-#define HV_CONSOLE_ENTRY(entry)                            \
-  int wmain(int argc, wchar_t** argv) {                    \
-    return ::hv::platform::RunConsoleEntry(argc, argv, entry); \
-  }
+#define HV_CONSOLE_ENTRY(entry) \
+  int wmain(int argc, wchar_t** argv) { return ::hv::platform::RunConsoleEntry(argc, argv, entry); }
 #else
 int RunConsoleEntry(int argc, char** argv, PortableEntry entry);
-#define HV_CONSOLE_ENTRY(entry)                            \
-  int main(int argc, char** argv) {                        \
-    return ::hv::platform::RunConsoleEntry(argc, argv, entry); \
-  }
+#define HV_CONSOLE_ENTRY(entry) \
+  int main(int argc, char** argv) { return ::hv::platform::RunConsoleEntry(argc, argv, entry); }
 #endif
 
 }  // namespace hv::platform

@@ -133,8 +133,8 @@ int32_t WideToAnsi(const char16_t* source, int32_t sourceUnits, char* destinatio
   ForEachCodePoint(source, sourceUnits, [&](wint_t c) {
     char bytes[MB_LEN_MAX];
     std::mbstate_t state{};
-    size_t n = c == WEOF ? static_cast<size_t>(-1)
-                         : std::wcrtomb(bytes, static_cast<wchar_t>(c), &state);
+    size_t n =
+        c == WEOF ? static_cast<size_t>(-1) : std::wcrtomb(bytes, static_cast<wchar_t>(c), &state);
     if (n == static_cast<size_t>(-1)) {
       bytes[0] = kDefaultChar;
       n = 1;

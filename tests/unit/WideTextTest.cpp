@@ -152,7 +152,9 @@ class Utf8Locale : public ::testing::Test {
 };
 
 TEST_F(Utf8Locale, NarrowAndBackKeepsEveryCharacter) {
-  const char* utf8 = "Stra\xc3\x9f" "e \xe2\x82\xac \xf0\x9f\x98\x80";  // Straße € 😀
+  const char* utf8 =
+      "Stra\xc3\x9f"
+      "e \xe2\x82\xac \xf0\x9f\x98\x80";  // Straße € 😀
   WideText t;
   t.AppendNarrow(utf8);
   EXPECT_EQ(Units(t), u"Straße € 😀");
@@ -161,7 +163,9 @@ TEST_F(Utf8Locale, NarrowAndBackKeepsEveryCharacter) {
 
 TEST_F(Utf8Locale, InvalidBytesBecomeReplacementCharacters) {
   WideText t;
-  t.AppendNarrow("a\xff" "b\xc3");
+  t.AppendNarrow(
+      "a\xff"
+      "b\xc3");
   EXPECT_EQ(Units(t), u"a\uFFFDb\uFFFD");
 }
 

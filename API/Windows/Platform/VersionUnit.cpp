@@ -120,8 +120,7 @@ int32_t GatherVersionFacts() {
   description->AppendInt(static_cast<int32_t>(r.majorVersion)).AppendNarrow(") (Minor=");
   description->AppendInt(static_cast<int32_t>(r.minorVersion)).AppendNarrow(") (Build Number=");
   description->AppendInt(static_cast<int32_t>(r.buildNumber)).AppendNarrow(") (PlatformID=");
-  description->AppendInt(static_cast<int32_t>(r.platformId))
-      .AppendNarrow(") (Service Pack Major=");
+  description->AppendInt(static_cast<int32_t>(r.platformId)).AppendNarrow(") (Service Pack Major=");
   description->AppendInt(r.servicePackMajor).AppendNarrow(") (Service Pack Minor=");
   description->AppendInt(r.servicePackMinor).AppendNarrow(")");
   r.servicePack[127] = 0;
