@@ -3,7 +3,8 @@
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
-  cmake ninja-build g++ libgtest-dev googletest python3 clang-format
+  cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3 clang-format
+  clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
   wine wine64 util-linux hostname
 )

@@ -13,3 +13,10 @@ for preset in release asan; do
   cmake --build --preset "$preset"
   ctest --preset "$preset"
 done
+
+# A short fuzzing pass: any crash or sanitizer report fails the run.
+cmake --preset fuzz
+cmake --build --preset fuzz
+for target in Wildcard Driver; do
+  build/fuzz/hv_fuzz_$target -max_total_time=10 -close_fd_mask=1 -max_len=4096 2>&1 | tail -n 1
+done

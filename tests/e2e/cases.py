@@ -2,9 +2,9 @@
 
 Both suites run them on a system for which no named Windows family holds and which is not classic:
 the native stand-in has no version record (so no flag is set at all), and the Windows suite gives
-the program version 10.0. They differ only in bitness, which the caller passes in. Standard output is compared byte for byte:
-each printed line end is carriage return + line feed, and text mode writes the line feed as
-carriage return + line feed, so it arrives as CR CR LF.
+the program version 10.0. They differ only in bitness, which the caller passes in. Standard
+output is compared byte for byte: each printed line end is carriage return + line feed, and text
+mode writes the line feed as carriage return + line feed, so it arrives as CR CR LF.
 """
 
 from dataclasses import dataclass, field
@@ -121,6 +121,8 @@ def command_line_cases(long_units, is64, is32):
              "Unknown platform: \ufffd6".encode() + EOL, 0, native_only=True),
         Case("C locale shows the default character", [b"/os:\xe97"],
              line("Unknown OS Option: ?7"), 0, native_only=True, env={"LC_ALL": "C"}),
+        Case("non-ASCII name is upper-cased on both sides", ["/name:m\u00fcller-*"], MATCH, 1,
+             host="M\u00fcller-PC", native_only=True),
         Case("host name stops at its first dot", ["/name:lab-??"], MATCH, 1,
              host="lab-12.example.org", native_only=True),
     ]
