@@ -1,0 +1,50 @@
+#include "log/StreamIo.h"
+
+#include <algorithm>
+
+#include "core/Exception.h"
+
+namespace hv {
+namespace {
+
+int32_t Chunk(int64_t remaining) {
+  return static_cast<int32_t>(std::min<int64_t>(remaining, INT32_MAX));
+}
+
+}  // namespace
+
+int64_t ReadUpTo(ThrottledStream& stream, void* destination, int64_t count) {
+  auto* bytes = static_cast<uint8_t*>(destination);
+  int64_t done = 0;
+  while (done < count) {
+    const int32_t n = stream.Read(Chunk(count - done), bytes + done);
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+void WriteAll(ThrottledStream& stream, const void* source, int64_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(source);
+  int64_t done = 0;
+  while (done < count) {
+    const int32_t n = stream.Write(Chunk(count - done), bytes + done);
+    if (n <= 0) throw EStream(0, u"the stream accepted no bytes");
+    done += n;
+  }
+}
+
+std::u16string Decimal(int64_t value) {
+  std::u16string digits;
+  const bool negative = value < 0;
+  // Works on the negative side, where every int64_t fits.
+  int64_t rest = negative ? value : -value;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' - rest % 10));
+    rest /= 10;
+  } while (rest != 0);
+  if (negative) digits.insert(digits.begin(), u'-');
+  return digits;
+}
+
+}  // namespace hv

@@ -1,0 +1,21 @@
+// Whole transfers over a throttled stream, whose Read and Write may move fewer bytes than asked.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "log/ThrottledStream.h"
+
+namespace hv {
+
+// Reads until `count` bytes are in or the stream ends; returns the bytes read. Bytes of
+// `destination` past those keep what they held.
+int64_t ReadUpTo(ThrottledStream& stream, void* destination, int64_t count);
+
+// Writes all `count` bytes.
+void WriteAll(ThrottledStream& stream, const void* source, int64_t count);
+
+// `value` in decimal.
+std::u16string Decimal(int64_t value);
+
+}  // namespace hv

@@ -1,0 +1,44 @@
+#include "log/SyncLock.h"
+
+#include "core/Exception.h"
+
+namespace hv {
+
+SyncLock::SyncLock() : section_(std::make_unique<platform::LocalMutex>()) {}
+
+SyncLock::SyncLock(const char16_t* mutexName) : mutex_(std::make_unique<platform::NamedMutex>()) {
+  if (!mutex_->Open(mutexName)) {
+    const std::u16string message =
+        u"mutex " + std::u16string(mutexName != nullptr ? mutexName : u"") + u": cannot open: " +
+        platform::DescribeError(mutex_->LastError());
+    throw EStream(mutex_->LastError(), message.c_str());
+  }
+}
+
+SyncLock::~SyncLock() = default;
+
+bool SyncLock::Acquire(std::u16string* cause) {
+  if (mutex_ != nullptr) {
+    if (!mutex_->Acquire()) {
+      *cause = u"cannot take the mutex: " + platform::DescribeError(mutex_->LastError());
+      return false;
+    }
+  } else {
+    section_->Acquire();
+  }
+  held_ = true;
+  return true;
+}
+
+void SyncLock::Release() {
+  held_ = false;
+  if (mutex_ != nullptr) {
+    // A release that fails leaves nothing to undo here; the mutex stays with this thread until
+    // the process ends, which the system then cleans up.
+    mutex_->Release();
+  } else {
+    section_->Release();
+  }
+}
+
+}  // namespace hv

@@ -1,0 +1,99 @@
+// Files and locks, for the ring log.
+//
+// A File is one open description of a file: its own position and its own byte-range locks. Two
+// Files on the same path exclude each other through their locks, in one process as in two, and
+// closing one never drops the locks of another. Every operation answers true on success; on
+// failure it answers false and LastError() holds the system's code, which DescribeError turns into
+// text. Paths and names are UTF-16.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace hv::platform {
+
+enum class SeekOrigin : int32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
+
+class File {
+ public:
+  File() = default;
+  ~File();  // closes, dropping this description's locks
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Opens a file that exists, for reading and writing or for reading only.
+  bool OpenExisting(const char16_t* path, bool writable);
+  // Creates a file that must not exist yet (never replaces one), open for reading and writing.
+  bool CreateNew(const char16_t* path);
+
+  bool IsOpen() const { return handle_ != kNoHandle; }
+
+  bool Size(int64_t* size);
+  bool Seek(int64_t offset, SeekOrigin origin);
+  // *done is the number of bytes moved: fewer than asked at the end of the file, never 0 for a
+  // successful Write of at least one byte.
+  bool Read(void* buffer, int32_t count, int32_t* done);
+  bool Write(const void* buffer, int32_t count, int32_t* done);
+
+  // Waits until it holds the range [offset, offset + length). An exclusive lock needs a writable
+  // file. `length` must be at least 1: a zero length means nothing on one system and everything on
+  // the other.
+  bool Lock(int64_t offset, int64_t length, bool exclusive);
+  bool Unlock(int64_t offset, int64_t length);
+
+  bool Close();
+
+  int32_t LastError() const { return error_; }
+
+ private:
+  static constexpr intptr_t kNoHandle = -1;
+  bool Fail();  // records the system's current error; returns false
+
+  intptr_t handle_ = kNoHandle;
+  int32_t error_ = 0;
+};
+
+// Deletes the file at `path`; on failure *error holds the system's code.
+bool RemoveFile(const char16_t* path, int32_t* error);
+
+// The system's text for an error code, without a trailing line end.
+std::u16string DescribeError(int32_t code);
+
+// A lock for the threads of one process.
+class LocalMutex {
+ public:
+  LocalMutex();
+  ~LocalMutex();
+  LocalMutex(const LocalMutex&) = delete;
+  LocalMutex& operator=(const LocalMutex&) = delete;
+
+  void Acquire();
+  void Release();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// A lock shared by every process and every thread that opens the same name. A holder that dies
+// gives the lock up; the next one to wait gets it.
+class NamedMutex {
+ public:
+  NamedMutex();
+  ~NamedMutex();
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+
+  bool Open(const char16_t* name);
+  bool Acquire();
+  bool Release();
+
+  int32_t LastError() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace hv::platform

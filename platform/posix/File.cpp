@@ -1,0 +1,176 @@
+// Files on POSIX. Byte-range locks are open-file-description locks: they belong to the open file
+// rather than to the process, so they exclude other descriptions in this process too, and closing
+// some other descriptor of the same file does not silently drop them as classic record locks do.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "platform/File.h"
+#include "platform/Platform.h"
+#include "platform/posix/FilePath.h"
+
+namespace hv::platform {
+namespace posix {
+
+std::string NarrowPath(const char16_t* path) {
+  const int32_t units = WideLength(path);
+  if (units == 0) return {};
+  std::string narrow(static_cast<size_t>(WideToAnsi(path, units, nullptr, 0)), '\0');
+  WideToAnsi(path, units, narrow.data(), static_cast<int32_t>(narrow.size()));
+  return narrow;
+}
+
+}  // namespace posix
+
+namespace {
+
+int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
+
+// glibc offers two strerror_r; these overloads take whichever it declared.
+[[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
+  return result == 0 ? buffer : "unknown error";
+}
+[[maybe_unused]] const char* ErrorText(const char* result, const char*) { return result; }
+
+bool RangeLock(int fd, short type, int64_t offset, int64_t length, int command) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>(offset);
+  range.l_len = static_cast<off_t>(length);
+  range.l_pid = 0;  // must be 0 for open-file-description locks
+  int result;
+  do {
+    result = fcntl(fd, command, &range);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::Fail() {
+  error_ = errno;
+  return false;
+}
+
+bool File::OpenExisting(const char16_t* path, bool writable) {
+  Close();
+  const std::string narrow = posix::NarrowPath(path);
+  const int fd = open(narrow.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  if (fd < 0) return Fail();
+  struct stat info {};
+  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    close(fd);
+    error_ = EISDIR;
+    return false;
+  }
+  handle_ = fd;
+  return true;
+}
+
+bool File::CreateNew(const char16_t* path) {
+  Close();
+  const std::string narrow = posix::NarrowPath(path);
+  const int fd = open(narrow.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return Fail();
+  handle_ = fd;
+  return true;
+}
+
+bool File::Size(int64_t* size) {
+  struct stat info {};
+  if (fstat(Descriptor(handle_), &info) != 0) return Fail();
+  *size = static_cast<int64_t>(info.st_size);
+  return true;
+}
+
+bool File::Seek(int64_t offset, SeekOrigin origin) {
+  const int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
+                     : origin == SeekOrigin::kCurrent ? SEEK_CUR
+                                                      : SEEK_END;
+  if (lseek(Descriptor(handle_), static_cast<off_t>(offset), whence) < 0) return Fail();
+  return true;
+}
+
+bool File::Read(void* buffer, int32_t count, int32_t* done) {
+  *done = 0;
+  if (count <= 0) return true;
+  ssize_t n;
+  do {
+    n = read(Descriptor(handle_), buffer, static_cast<size_t>(count));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return Fail();
+  *done = static_cast<int32_t>(n);
+  return true;
+}
+
+bool File::Write(const void* buffer, int32_t count, int32_t* done) {
+  *done = 0;
+  if (count <= 0) return true;
+  ssize_t n;
+  do {
+    n = write(Descriptor(handle_), buffer, static_cast<size_t>(count));
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return Fail();
+  if (n == 0) {
+    // A regular file that takes nothing is full.
+    error_ = ENOSPC;
+    return false;
+  }
+  *done = static_cast<int32_t>(n);
+  return true;
+}
+
+bool File::Lock(int64_t offset, int64_t length, bool exclusive) {
+  if (length < 1 || offset < 0) {
+    error_ = EINVAL;
+    return false;
+  }
+  if (!RangeLock(Descriptor(handle_), exclusive ? F_WRLCK : F_RDLCK, offset, length,
+                 F_OFD_SETLKW)) {
+    return Fail();
+  }
+  return true;
+}
+
+bool File::Unlock(int64_t offset, int64_t length) {
+  if (length < 1 || offset < 0) {
+    error_ = EINVAL;
+    return false;
+  }
+  if (!RangeLock(Descriptor(handle_), F_UNLCK, offset, length, F_OFD_SETLK)) return Fail();
+  return true;
+}
+
+bool File::Close() {
+  if (handle_ == kNoHandle) return true;
+  const int fd = Descriptor(handle_);
+  handle_ = kNoHandle;
+  // The descriptor is gone even when close reports an error; it must not be closed again.
+  if (close(fd) != 0 && errno != EINTR) return Fail();
+  return true;
+}
+
+bool RemoveFile(const char16_t* path, int32_t* error) {
+  const std::string narrow = posix::NarrowPath(path);
+  if (unlink(narrow.c_str()) == 0) return true;
+  *error = errno;
+  return false;
+}
+
+std::u16string DescribeError(int32_t code) {
+  char buffer[256] = {};
+  const char* text = ErrorText(strerror_r(code, buffer, sizeof buffer), buffer);
+  const auto bytes = static_cast<int32_t>(std::strlen(text));
+  std::u16string wide(static_cast<size_t>(AnsiToWide(text, bytes, nullptr, 0)), u'\0');
+  AnsiToWide(text, bytes, wide.data(), static_cast<int32_t>(wide.size()));
+  return wide;
+}
+
+}  // namespace hv::platform

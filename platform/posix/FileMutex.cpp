@@ -1,0 +1,121 @@
+// Locks on POSIX. A named mutex is a lock file in the temporary directory, held with an
+// open-file-description lock: the kernel drops it when its holder dies, so a killed writer never
+// leaves it taken. The description's lock does not exclude the threads that share it, so a
+// std::mutex in front of it does that.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+#include "platform/File.h"
+#include "platform/posix/FilePath.h"
+
+namespace hv::platform {
+namespace {
+
+bool LockByte(int fd, short type, int command) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+  range.l_pid = 0;
+  int result;
+  do {
+    result = fcntl(fd, command, &range);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
+}
+
+// Every unit that is not a plain file-name character is spelled as %XXXX, so distinct names
+// always give distinct files and no name can climb out of the directory.
+std::u16string LockFileName(const char16_t* name) {
+  static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+  const char* directory = std::getenv("TMPDIR");
+  std::u16string path;
+  for (const char* p = directory != nullptr && *directory != 0 ? directory : "/tmp"; *p != 0; ++p) {
+    path.push_back(static_cast<char16_t>(static_cast<unsigned char>(*p)));
+  }
+  path += u"/hv-mutex-";
+  for (const char16_t* p = name; *p != 0; ++p) {
+    const char16_t c = *p;
+    const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                       (c >= u'0' && c <= u'9') || c == u'-' || c == u'_' || c == u'.';
+    if (plain) {
+      path.push_back(c);
+    } else {
+      path.push_back(u'%');
+      for (int shift = 12; shift >= 0; shift -= 4) path.push_back(kHex[(c >> shift) & 0xF]);
+    }
+  }
+  path += u".lock";
+  return path;
+}
+
+}  // namespace
+
+struct LocalMutex::State {
+  std::mutex mutex;
+};
+
+LocalMutex::LocalMutex() : state_(std::make_unique<State>()) {}
+LocalMutex::~LocalMutex() = default;
+void LocalMutex::Acquire() { state_->mutex.lock(); }
+void LocalMutex::Release() { state_->mutex.unlock(); }
+
+struct NamedMutex::State {
+  std::mutex threads;
+  int fd = -1;
+  int32_t error = 0;
+};
+
+NamedMutex::NamedMutex() : state_(std::make_unique<State>()) {}
+
+NamedMutex::~NamedMutex() {
+  if (state_->fd >= 0) close(state_->fd);
+}
+
+bool NamedMutex::Open(const char16_t* name) {
+  if (state_->fd >= 0) {
+    close(state_->fd);
+    state_->fd = -1;
+  }
+  if (name == nullptr || *name == 0) {
+    state_->error = EINVAL;
+    return false;
+  }
+  const std::string path = posix::NarrowPath(LockFileName(name).c_str());
+  // The file is never deleted: a process that deleted it could leave the next two holders
+  // locking two different files.
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    state_->error = errno;
+    return false;
+  }
+  state_->fd = fd;
+  return true;
+}
+
+bool NamedMutex::Acquire() {
+  state_->threads.lock();
+  if (!LockByte(state_->fd, F_WRLCK, F_OFD_SETLKW)) {
+    state_->error = errno;
+    state_->threads.unlock();
+    return false;
+  }
+  return true;
+}
+
+bool NamedMutex::Release() {
+  const bool unlocked = LockByte(state_->fd, F_UNLCK, F_OFD_SETLK);
+  if (!unlocked) state_->error = errno;
+  state_->threads.unlock();
+  return unlocked;
+}
+
+int32_t NamedMutex::LastError() const { return state_->error; }
+
+}  // namespace hv::platform

@@ -1,0 +1,151 @@
+// Files on Windows. Every open shares reading, writing and deletion, so several writers can hold
+// the same log open; LockFileEx ranges then keep them out of each other's way.
+#include <string>
+
+#include "platform/File.h"
+#include "platform/win32/WindowsApi.h"
+
+namespace hv::platform {
+namespace {
+
+HANDLE Native(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+OVERLAPPED RangeStart(int64_t offset) {
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(static_cast<uint64_t>(offset) & 0xFFFFFFFFu);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+  return at;
+}
+
+DWORD Low(int64_t value) { return static_cast<DWORD>(static_cast<uint64_t>(value) & 0xFFFFFFFFu); }
+DWORD High(int64_t value) { return static_cast<DWORD>(static_cast<uint64_t>(value) >> 32); }
+
+std::u16string DecimalText(uint32_t value) {
+  std::u16string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+bool File::Fail() {
+  error_ = static_cast<int32_t>(GetLastError());
+  return false;
+}
+
+bool File::OpenExisting(const char16_t* path, bool writable) {
+  Close();
+  const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  HANDLE h = CreateFileW(win32::AsWide(path), access,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail();
+  handle_ = reinterpret_cast<intptr_t>(h);
+  return true;
+}
+
+bool File::CreateNew(const char16_t* path) {
+  Close();
+  HANDLE h = CreateFileW(win32::AsWide(path), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Fail();
+  handle_ = reinterpret_cast<intptr_t>(h);
+  return true;
+}
+
+bool File::Size(int64_t* size) {
+  LARGE_INTEGER value{};
+  if (!GetFileSizeEx(Native(handle_), &value)) return Fail();
+  *size = static_cast<int64_t>(value.QuadPart);
+  return true;
+}
+
+bool File::Seek(int64_t offset, SeekOrigin origin) {
+  const DWORD method = origin == SeekOrigin::kBegin     ? FILE_BEGIN
+                       : origin == SeekOrigin::kCurrent ? FILE_CURRENT
+                                                        : FILE_END;
+  LARGE_INTEGER distance{};
+  distance.QuadPart = offset;
+  if (!SetFilePointerEx(Native(handle_), distance, nullptr, method)) return Fail();
+  return true;
+}
+
+bool File::Read(void* buffer, int32_t count, int32_t* done) {
+  *done = 0;
+  if (count <= 0) return true;
+  DWORD n = 0;
+  if (!ReadFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) return Fail();
+  *done = static_cast<int32_t>(n);
+  return true;
+}
+
+bool File::Write(const void* buffer, int32_t count, int32_t* done) {
+  *done = 0;
+  if (count <= 0) return true;
+  DWORD n = 0;
+  if (!WriteFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) return Fail();
+  if (n == 0) {
+    error_ = ERROR_DISK_FULL;
+    return false;
+  }
+  *done = static_cast<int32_t>(n);
+  return true;
+}
+
+bool File::Lock(int64_t offset, int64_t length, bool exclusive) {
+  if (length < 1 || offset < 0) {
+    error_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  // Without LOCKFILE_FAIL_IMMEDIATELY the call waits until the range is free.
+  OVERLAPPED at = RangeStart(offset);
+  if (!LockFileEx(Native(handle_), exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, Low(length),
+                  High(length), &at)) {
+    return Fail();
+  }
+  return true;
+}
+
+bool File::Unlock(int64_t offset, int64_t length) {
+  if (length < 1 || offset < 0) {
+    error_ = ERROR_INVALID_PARAMETER;
+    return false;
+  }
+  OVERLAPPED at = RangeStart(offset);
+  if (!UnlockFileEx(Native(handle_), 0, Low(length), High(length), &at)) return Fail();
+  return true;
+}
+
+bool File::Close() {
+  if (handle_ == kNoHandle) return true;
+  HANDLE h = Native(handle_);
+  handle_ = kNoHandle;
+  if (!CloseHandle(h)) return Fail();
+  return true;
+}
+
+bool RemoveFile(const char16_t* path, int32_t* error) {
+  if (DeleteFileW(win32::AsWide(path))) return true;
+  *error = static_cast<int32_t>(GetLastError());
+  return false;
+}
+
+std::u16string DescribeError(int32_t code) {
+  wchar_t buffer[512] = {};
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, static_cast<DWORD>(code), 0, buffer, 512, nullptr);
+  std::u16string text(reinterpret_cast<const char16_t*>(buffer), n);
+  while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) {
+    text.pop_back();
+  }
+  if (text.empty()) text = u"system error " + DecimalText(static_cast<uint32_t>(code));
+  return text;
+}
+
+}  // namespace hv::platform

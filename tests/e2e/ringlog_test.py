@@ -1,0 +1,283 @@
+"""Runs the ringlog tool as separate processes against real log files: its commands, its errors,
+several writers sharing one log, and a writer killed in the middle of a write.
+
+With --wine the same cases run the Windows build under Wine, in a fresh prefix, where the locks
+are Wine's LockFileEx and named mutexes.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+RUNNER = None
+
+HEADER = struct.Struct("<5i")
+RECORD_BYTES = 2056
+DUMP_LINE = re.compile(rb"^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\t(.*)$", re.S)
+
+
+class Runner:
+    """Starts the tool natively, or under Wine when given a prefix."""
+
+    def __init__(self, binary, prefix=None):
+        self.binary = binary
+        self.prefix = prefix
+        self.env = dict(prefix.env if prefix else os.environ, LC_ALL="C.UTF-8")
+
+    def path(self, path):
+        # Wine sees the host's file system as drive Z:.
+        return "Z:" + path.replace("/", "\\") if self.prefix else path
+
+    def command(self, args):
+        head = [self.prefix.wine64, self.binary] if self.prefix else [self.binary]
+        return head + args
+
+    def run(self, args, stdin=b"", timeout=60):
+        return subprocess.run(self.command(args), input=stdin, capture_output=True,
+                              env=self.env, timeout=timeout)
+
+    def start(self, args):
+        return subprocess.Popen(self.command(args), stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.env)
+
+
+def read_log(path):
+    """The header, the slot table and each slot's (time, text) as the file holds them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    lap, next_slot, last_slot, slot_count, reserved = HEADER.unpack_from(data, 0)
+    laps = list(struct.unpack_from(f"<{slot_count}i", data, 20))
+    base = 20 + 4 * slot_count
+    records = []
+    for i in range(slot_count):
+        offset = base + RECORD_BYTES * i
+        if offset + RECORD_BYTES > len(data):
+            break
+        (stamp,) = struct.unpack_from("<d", data, offset)
+        records.append((stamp, data[offset + 8:offset + RECORD_BYTES].split(b"\0", 1)[0]))
+    return {"lap": lap, "next": next_slot, "last": last_slot, "slots": slot_count,
+            "reserved": reserved, "laps": laps, "records": records}
+
+
+class RingLogTool(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="hv-ringlog-")
+        # Named mutexes of the native build keep their lock files in TMPDIR.
+        RUNNER.env["TMPDIR"] = self.dir
+
+    def tearDown(self):
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def file(self, name):
+        return os.path.join(self.dir, name)
+
+    def tool(self, *args, stdin=b""):
+        return RUNNER.run(list(args), stdin=stdin)
+
+    def dump(self, path):
+        result = self.tool("dump", RUNNER.path(path))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stderr, b"")
+        self.assertTrue(result.stdout == b"" or result.stdout.endswith(b"\r\n"), result.stdout)
+        texts = []
+        for line in result.stdout.split(b"\r\n")[:-1]:
+            match = DUMP_LINE.match(line)
+            self.assertIsNotNone(match, line)
+            texts.append(match.group(1))
+        return texts
+
+    def assert_failed(self, result, name, cause):
+        """A failure: non-zero exit, nothing on stdout, one line on stderr naming file and cause."""
+        self.assertNotEqual(result.returncode, 0)
+        self.assertEqual(result.stdout, b"")
+        lines = result.stderr.replace(b"\r\n", b"\n").split(b"\n")
+        self.assertEqual(len(lines), 2, result.stderr)
+        self.assertEqual(lines[1], b"")
+        self.assertIn(name.encode(), lines[0])
+        self.assertRegex(lines[0].decode(errors="replace"), cause)
+
+    def test_create_makes_an_empty_log(self):
+        path = self.file("new.log")
+        result = self.tool("create", RUNNER.path(path), "4")
+        self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+        log = read_log(path)
+        self.assertEqual((log["lap"], log["next"], log["last"], log["slots"]), (0, 0, 0, 4))
+        self.assertEqual(log["laps"], [0, 0, 0, 0])
+        self.assertEqual(os.path.getsize(path), 20 + 16)
+        self.assertEqual(self.dump(path), [])
+
+    def test_create_refuses_and_leaves_things_as_they_were(self):
+        taken = self.file("taken.log")
+        with open(taken, "wb") as f:
+            f.write(b"precious")
+        self.assert_failed(self.tool("create", RUNNER.path(taken), "4"), "taken.log", "create")
+        with open(taken, "rb") as f:
+            self.assertEqual(f.read(), b"precious")
+
+        for slots in ["0", "-1", "abc", "1042468", "99999999999", ""]:
+            with self.subTest(slots=slots):
+                self.assert_failed(self.tool("create", RUNNER.path(self.file("bad.log")), slots),
+                                   "bad.log", "SLOTS")
+                self.assertFalse(os.path.exists(self.file("bad.log")))
+
+    def test_writes_come_back_oldest_first(self):
+        path = self.file("ring.log")
+        self.assertEqual(self.tool("create", RUNNER.path(path), "3").returncode, 0)
+        result = self.tool("write", RUNNER.path(path), "m1", "m2", "m3", "m4", "m5")
+        self.assertEqual((result.returncode, result.stdout, result.stderr), (0, b"", b""))
+        self.assertEqual(self.dump(path), [b"m3", b"m4", b"m5"])
+        log = read_log(path)
+        self.assertEqual((log["lap"], log["next"], log["last"]), (2, 2, 1))
+        self.assertEqual(log["laps"], [2, 2, 1])
+
+        # Without messages, each line of the input is one record, empty lines included.
+        result = self.tool("write", "--buffered", RUNNER.path(path), stdin=b"a\r\n\nlast")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(self.dump(path), [b"a", b"", b"last"])
+
+    def test_dump_keeps_each_record_on_one_line(self):
+        path = self.file("lines.log")
+        self.tool("create", RUNNER.path(path), "2")
+        self.assertEqual(self.tool("write", RUNNER.path(path), "two\nlines").returncode, 0)
+        self.assertEqual(self.dump(path), [b"two lines"])
+
+    def test_failures_name_the_file_and_the_cause(self):
+        missing = self.file("missing.log")
+        for command in (["dump"], ["write"]):
+            with self.subTest(command=command[0]):
+                self.assert_failed(self.tool(*command, RUNNER.path(missing)), "missing.log", "open")
+
+        # Files that are not ring logs are refused, and the writer leaves them as they were.
+        zero = bytearray(40)
+        cut = bytearray(40)
+        struct.pack_into("<i", cut, 12, 100)
+        for name, content, cause in [("short.log", b"tiny", "fewer than the 20"),
+                                     ("zero.log", bytes(zero), "gives 0 slots"),
+                                     ("cut.log", bytes(cut), "100 slots need")]:
+            path = self.file(name)
+            with open(path, "wb") as f:
+                f.write(content)
+            for command in (["dump"], ["write"]):
+                with self.subTest(name=name, command=command[0]):
+                    args = [*command, RUNNER.path(path)] + (["x"] if command == ["write"] else [])
+                    self.assert_failed(self.tool(*args), name, cause)
+                    with open(path, "rb") as f:
+                        self.assertEqual(f.read(), content)
+
+        result = self.tool("write", "--write-limit", "fast", RUNNER.path(missing), "x")
+        self.assertEqual(result.returncode, 2)
+        self.assertIn(b"--write-limit", result.stderr)
+        self.assertEqual(self.tool("frobnicate").returncode, 2)
+        self.assertEqual(self.tool().returncode, 2)
+
+    def test_processes_share_one_ring(self):
+        processes, each = 4, 250
+        total = processes * each
+        for name, options in [("plain", []), ("buffered", ["--buffered"]),
+                              ("mutex", ["--buffered", "--mutex", f"hv-ringlog-{os.getpid()}"])]:
+            with self.subTest(name):
+                path = self.file(f"{name}.log")
+                self.assertEqual(self.tool("create", RUNNER.path(path), str(total + 24)).returncode, 0)
+                # All writers are waiting on their input before any gets it, so they overlap.
+                writers = [RUNNER.start(["write", *options, RUNNER.path(path)])
+                           for _ in range(processes)]
+                for p, writer in enumerate(writers):
+                    writer.stdin.write(b"".join(b"process %d message %d\n" % (p, i)
+                                                for i in range(each)))
+                for writer in writers:
+                    writer.stdin.close()
+                for writer in writers:
+                    self.assertEqual(writer.wait(timeout=120), 0, writer.stderr.read())
+                    writer.stdout.close()
+                    writer.stderr.close()
+
+                texts = self.dump(path)
+                self.assertEqual(len(texts), total)
+                self.assertEqual(len(set(texts)), total)
+                for p in range(processes):
+                    own = [t for t in texts if t.startswith(b"process %d " % p)]
+                    self.assertEqual(own, [b"process %d message %d" % (p, i) for i in range(each)])
+                log = read_log(path)
+                self.assertEqual((log["lap"], log["next"], log["last"], log["slots"]),
+                                 (1, total, total - 1, total + 24))
+                self.assertEqual(log["laps"], [1] * total + [0] * 24)
+                self.assertEqual(sorted(t for _, t in log["records"]), sorted(texts))
+
+    def test_killed_writer_leaves_a_log_others_go_on_writing(self):
+        path = self.file("killed.log")
+        mutex = ["--mutex", f"hv-ringlog-kill-{os.getpid()}"]
+        self.assertEqual(self.tool("create", RUNNER.path(path), "600").returncode, 0)
+        pre = [f"pre {i}" for i in range(10)]
+        self.assertEqual(self.tool("write", *mutex, RUNNER.path(path), *pre).returncode, 0)
+
+        # A write cap far below one record a second: once its record is in the file, the victim
+        # crawls through the header a byte at a time, holding both locks.
+        size = os.path.getsize(path)
+        victim = RUNNER.start(["write", *mutex, "--write-limit", "1000", RUNNER.path(path)])
+        victim.stdin.write(b"victim\n")
+        victim.stdin.flush()
+        deadline = time.monotonic() + 30
+        while os.path.getsize(path) == size and time.monotonic() < deadline:
+            time.sleep(0.005)
+        self.assertGreater(os.path.getsize(path), size, "the victim never wrote its record")
+
+        others = [RUNNER.start(["write", *mutex, RUNNER.path(path)]) for _ in range(2)]
+        for p, writer in enumerate(others):
+            writer.stdin.write(b"".join(b"after %d %d\n" % (p, i) for i in range(100)))
+            writer.stdin.close()
+        victim.send_signal(signal.SIGKILL)
+        victim.wait(timeout=30)
+        for handle in (victim.stdin, victim.stdout, victim.stderr):
+            handle.close()
+        for writer in others:
+            self.assertEqual(writer.wait(timeout=60), 0, writer.stderr.read())
+            writer.stdout.close()
+            writer.stderr.close()
+
+        texts = self.dump(path)
+        self.assertLessEqual(texts.count(b"victim"), 1)
+        survivors = [t for t in texts if t != b"victim"]
+        expected = [p.encode() for p in pre] + [b"after %d %d" % (p, i) for p in range(2)
+                                                for i in range(100)]
+        self.assertEqual(sorted(survivors), sorted(expected))
+        for p in range(2):
+            own = [t for t in texts if t.startswith(b"after %d " % p)]
+            self.assertEqual(own, [b"after %d %d" % (p, i) for i in range(100)])
+
+
+def main():
+    global RUNNER
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--wine", help="run the Windows build with this wine64 loader")
+    args, rest = parser.parse_known_args()
+    prefix = None
+    if args.wine:
+        from wine_prefix import WinePrefix, find_wine64
+        wine64 = find_wine64(args.wine)
+        if wine64 is None:
+            print("no wine64 here", file=sys.stderr)
+            return 77
+        prefix = WinePrefix(wine64)
+        prefix.boot()
+    RUNNER = Runner(os.path.abspath(args.binary), prefix)
+    try:
+        program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    finally:
+        if prefix:
+            prefix.close()
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

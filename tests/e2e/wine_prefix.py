@@ -1,0 +1,137 @@
+"""A throw-away Wine prefix in which the Windows build runs with the version record and the
+computer name that a test chooses.
+
+Version record: Wine builds it from the registry when a process starts, as long as
+HKCU\\Software\\Wine has no "Version" value (which would name a version outright): the major and
+minor version come from the text "CurrentVersion" ("6.1") under
+HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion, the build from "CurrentBuildNumber", and the
+product type from "ProductType" under HKLM\\System\\CurrentControlSet\\Control\\ProductOptions
+(WinNT = 1 workstation, LanmanNT = 2 domain controller, ServerNT = 3 server). The platform id is
+always 2 (NT). A registry change holds from the next process on.
+
+Computer name: the first Wine process that a new wineserver serves takes it from the host name
+(upper case, up to the first dot, at most 15 characters, as Windows keeps a NetBIOS name), and
+the server keeps it for every later process. To change it, the server is replaced and the next
+process starts inside a private UTS namespace whose host name is set first. The server is
+told to outlive its last client by a minute, so that it cannot exit (and forget the name) between
+two runs, yet goes away by itself if the suite is killed.
+"""
+
+import os
+import shutil
+import subprocess
+import tempfile
+
+PRODUCT_OPTIONS = {1: "WinNT", 2: "LanmanNT", 3: "ServerNT"}
+
+VERSION_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
+PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\ProductOptions"
+WINE_KEY = r"HKEY_CURRENT_USER\Software\Wine"
+
+# Sets the host name of a fresh UTS namespace, then becomes the command that follows.
+SET_HOST_NAME = 'printf %s "$0" > /proc/sys/kernel/hostname && exec "$@"'
+
+
+def find_wine64(hint=None):
+    """The 64-bit loader: `hint` if given, else wine64 on PATH or where Debian keeps it."""
+    for candidate in (hint, shutil.which("wine64"), "/usr/lib/wine/wine64",
+                      "/usr/lib64/wine/wine64"):
+        if candidate and os.access(candidate, os.X_OK):
+            return candidate
+    return None
+
+
+def can_set_host_name():
+    try:
+        probe = subprocess.run(["unshare", "-u", "sh", "-c",
+                                "printf hv-probe > /proc/sys/kernel/hostname"],
+                               capture_output=True, timeout=30)
+    except OSError:
+        return False
+    return probe.returncode == 0
+
+
+def version_registry_text(major, minor, build, product_type):
+    """A .reg file that gives every later process this version record."""
+    lines = [
+        "Windows Registry Editor Version 5.00",
+        "",
+        f"[{WINE_KEY}]",
+        '"Version"=-',
+        "",
+        f"[{VERSION_KEY}]",
+        f'"CurrentVersion"="{major}.{minor}"',
+        f'"CurrentBuild"="{build}"',
+        f'"CurrentBuildNumber"="{build}"',
+        '"CSDVersion"=-',
+    ]
+    # Windows 10 and later also keep the version as numbers; Wine 8 reads the text either way.
+    if major >= 10:
+        lines += [f'"CurrentMajorVersionNumber"=dword:{major:08x}',
+                  f'"CurrentMinorVersionNumber"=dword:{minor:08x}']
+    else:
+        lines += ['"CurrentMajorVersionNumber"=-', '"CurrentMinorVersionNumber"=-']
+    lines += ["", f"[{PRODUCT_KEY}]", f'"ProductType"="{PRODUCT_OPTIONS[product_type]}"', ""]
+    return "\r\n".join(lines)
+
+
+class WinePrefix:
+    def __init__(self, wine64):
+        self.wine64 = wine64
+        beside = os.path.join(os.path.dirname(wine64), "wineserver")
+        self.wineserver = beside if os.access(beside, os.X_OK) else shutil.which("wineserver")
+        self.path = tempfile.mkdtemp(prefix="hv-wine-")
+        self.env = dict(os.environ, WINEPREFIX=self.path, WINEDEBUG="-all",
+                        WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="C.UTF-8")
+        # No window may open: the suite runs headless.
+        for name in ("DISPLAY", "WAYLAND_DISPLAY"):
+            self.env.pop(name, None)
+        self.host = None  # the computer name the running server holds, when the suite set it
+
+    def boot(self):
+        self._start_server()
+        self._first_process([self.wine64, "wineboot", "-i"])
+
+    def close(self):
+        self._stop_server()
+        shutil.rmtree(self.path, ignore_errors=True)
+
+    def set_version(self, major, minor, build, product_type):
+        reg = os.path.join(self.path, "version.reg")
+        with open(reg, "w", encoding="utf-8", newline="") as f:
+            f.write(version_registry_text(major, minor, build, product_type))
+        self._wine(["regedit", "/S", "Z:" + reg.replace("/", "\\")], timeout=60)
+
+    def run(self, binary, args, host=None):
+        """Runs the program once; with `host`, under that computer name."""
+        if host is not None and host != self.host:
+            self._stop_server()
+            self._start_server()
+            self._first_process(["unshare", "-u", "sh", "-c", SET_HOST_NAME, host,
+                                 self.wine64, "cmd", "/c", "exit"])
+            self.host = host
+        command = [self.wine64.encode(), binary.encode()] + [a.encode() for a in args]
+        return subprocess.run(command, capture_output=True, env=self.env, timeout=60)
+
+    def _wine(self, args, timeout):
+        result = subprocess.run([self.wine64] + args, capture_output=True, env=self.env,
+                                timeout=timeout)
+        if result.returncode != 0:
+            message = result.stderr.decode(errors="replace")
+            raise RuntimeError(f"wine {' '.join(args)} failed: {message}")
+
+    def _first_process(self, command):
+        # The first process of a server starts Wine's helper processes, which inherit its output
+        # and outlive it: it gets no pipe that anyone would wait on.
+        subprocess.run(command, env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=120, check=True)
+
+    def _start_server(self):
+        # The server puts itself in the background once it is ready.
+        # It must not hold on to our pipes, or waiting for its output would never end.
+        subprocess.run([self.wineserver, "-p60"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+
+    def _stop_server(self):
+        subprocess.run([self.wineserver, "-k"], env=self.env, capture_output=True, timeout=60)
+        subprocess.run([self.wineserver, "-w"], env=self.env, capture_output=True, timeout=60)

@@ -1,0 +1,348 @@
+#include "log/RingLog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/Diagnostics.h"
+#include "log/Clock.h"
+#include "log/LogErrors.h"
+#include "log/LogFormat.h"
+#include "log/RingLogFile.h"
+#include "tests/unit/FakeLogStream.h"
+#include "tests/unit/FakeServices.h"
+
+namespace hv {
+namespace {
+
+using testing::FakeFile;
+using testing::FakeLogStream;
+
+std::vector<uint8_t> FreshLog(int32_t slots) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(TableEnd(slots), 20)), 0);
+  LogHeader header;
+  header.slotCount = slots;
+  StoreHeader(header, bytes.data());
+  return bytes;
+}
+
+std::vector<std::string> OldestFirst(const std::shared_ptr<FakeFile>& file) {
+  FakeLogStream reader(file);
+  std::vector<std::string> texts;
+  for (const LogEntry& e : ReadRingLog(reader)) texts.push_back(e.text);
+  return texts;
+}
+
+class RingLogTest : public ::testing::Test {
+ protected:
+  RingLogTest() : scope_(services_) {
+    services_.localTime.year = 2024;
+    services_.localTime.month = 3;
+    services_.localTime.day = 1;
+    services_.localTime.hour = 10;
+    services_.localTime.minute = 20;
+    services_.localTime.second = 30;
+  }
+
+  // Opens the log over a new fake file holding `image`.
+  void OpenOver(std::vector<uint8_t> image, const StreamSettings& settings = {}) {
+    file_ = std::make_shared<FakeFile>();
+    file_->data = std::move(image);
+    auto lock = std::make_unique<SyncLock>();
+    lock_ = lock.get();
+    log_.Open(std::make_unique<FakeLogStream>(file_, settings), std::move(lock));
+  }
+
+  void PatchHeader(void (*change)(LogHeader&)) {
+    LogHeader header = Header();
+    change(header);
+    StoreHeader(header, file_->data.data());
+  }
+
+  LogHeader Header() const { return LoadHeader(file_->data.data()); }
+  int32_t Lap(int32_t slot) const { return LoadInt32(file_->data.data() + 20 + 4 * slot); }
+  const uint8_t* Record(int32_t slot) const {
+    return file_->data.data() + RecordOffset(Header().slotCount, slot);
+  }
+  std::string Text(int32_t slot) const {
+    return reinterpret_cast<const char*>(Record(slot) + kRecordTextOffset);
+  }
+  bool LocksFree() const { return !file_->locked && !lock_->Held(); }
+
+  testing::FakeServices services_;
+  platform::ScopedServices scope_;
+  std::shared_ptr<FakeFile> file_ = std::make_shared<FakeFile>();
+  SyncLock* lock_ = nullptr;
+  RingLog log_;
+};
+
+TEST_F(RingLogTest, FirstWriteGoesToSlotZeroInLapOne) {
+  OpenOver(FreshLog(4));
+  ASSERT_EQ(log_.Write(u"hello"), 1);
+
+  const LogHeader h = Header();
+  EXPECT_EQ((std::vector<int32_t>{h.lap, h.nextSlot, h.lastSlot, h.slotCount}),
+            (std::vector<int32_t>{1, 1, 0, 4}));
+  EXPECT_EQ((std::vector<int32_t>{Lap(0), Lap(1), Lap(2), Lap(3)}),
+            (std::vector<int32_t>{1, 0, 0, 0}));
+  double now = 0;
+  ASSERT_TRUE(EncodeDate(2024, 3, 1, &now));
+  EXPECT_DOUBLE_EQ(LoadDouble(Record(0)), now + (10 * 3600 + 20 * 60 + 30) / 86400.0);
+  EXPECT_EQ(Text(0), "hello");
+  EXPECT_EQ(file_->data.size(), static_cast<size_t>(RecordOffset(4, 1)));
+  EXPECT_TRUE(file_->lockExclusive);
+  EXPECT_TRUE(LocksFree());
+}
+
+TEST_F(RingLogTest, FiveWritesIntoThreeSlotsOverwriteTheOldest) {
+  std::vector<uint8_t> image = FreshLog(3);
+  StoreInt32(0x55AA, image.data() + 16);  // reserved: carried through untouched
+  OpenOver(image);
+  for (const char16_t* m : {u"m1", u"m2", u"m3", u"m4", u"m5"}) ASSERT_EQ(log_.Write(m), 1);
+
+  const LogHeader h = Header();
+  EXPECT_EQ((std::vector<int32_t>{h.lap, h.nextSlot, h.lastSlot, h.slotCount, h.reserved}),
+            (std::vector<int32_t>{2, 2, 1, 3, 0x55AA}));
+  EXPECT_EQ((std::vector<int32_t>{Lap(0), Lap(1), Lap(2)}), (std::vector<int32_t>{2, 2, 1}));
+  EXPECT_EQ((std::vector<std::string>{Text(0), Text(1), Text(2)}),
+            (std::vector<std::string>{"m4", "m5", "m3"}));
+
+  EXPECT_EQ(OldestFirst(file_), (std::vector<std::string>{"m3", "m4", "m5"}));
+}
+
+TEST_F(RingLogTest, SlotNumbersOutsideTheRingCountAsZero) {
+  struct Case {
+    int32_t nextSlot;
+    int32_t lastSlot;
+  };
+  for (const Case c :
+       {Case{3, 1}, Case{7, 1}, Case{-1, 1}, Case{INT32_MIN, 1}, Case{1, 3}, Case{1, -5}}) {
+    std::vector<uint8_t> image = FreshLog(3);
+    StoreInt32(5, image.data());  // lap
+    StoreInt32(c.nextSlot, image.data() + 4);
+    StoreInt32(c.lastSlot, image.data() + 8);
+    OpenOver(image);
+    ASSERT_EQ(log_.Write(u"x"), 1) << c.nextSlot << "/" << c.lastSlot;
+    const int32_t expectedSlot = c.nextSlot == 1 ? 1 : 0;
+    EXPECT_EQ(Text(expectedSlot), "x") << c.nextSlot << "/" << c.lastSlot;
+    EXPECT_EQ(Header().lastSlot, expectedSlot);
+    EXPECT_EQ(Header().nextSlot, expectedSlot + 1);
+    EXPECT_EQ(Header().lap, expectedSlot == 0 ? 6 : 5);
+  }
+}
+
+TEST_F(RingLogTest, RefusesAHeaderItCannotWriteAndLeavesTheFileAlone) {
+  struct Case {
+    int32_t slotCount;
+    const char* why;
+  };
+  const Case cases[] = {
+      {0, "no slots: the ring would divide by zero"},
+      {-3, "negative slot count"},
+      {4, "one more slot than the table holds"},
+      {1000000, "far more slots than the table holds"},
+  };
+  for (const Case& c : cases) {
+    OpenOver(FreshLog(3));
+    ASSERT_EQ(log_.Write(u"before"), 1);
+    StoreInt32(c.slotCount, file_->data.data() + 12);
+    const std::vector<uint8_t> before = file_->data;
+
+    std::u16string cause;
+    EXPECT_EQ(log_.Write(u"refused", &cause), 0) << c.why;
+    EXPECT_EQ(file_->data, before) << c.why;
+    EXPECT_TRUE(LocksFree()) << c.why;
+    EXPECT_EQ(cause.rfind(u"fake.log: the header gives ", 0), 0u) << c.why;
+  }
+}
+
+TEST_F(RingLogTest, TextIsCutTo2046Bytes) {
+  for (const size_t length :
+       {size_t{0}, size_t{1}, size_t{2045}, size_t{2046}, size_t{2047}, size_t{5000}}) {
+    OpenOver(FreshLog(2));
+    std::u16string message(length, u'a');
+    for (size_t i = 0; i < length; ++i) message[i] = static_cast<char16_t>(u'a' + i % 26);
+    ASSERT_EQ(log_.Write(message.c_str()), 1);
+
+    const size_t kept = std::min<size_t>(length, 2046);
+    const std::string text = Text(0);
+    EXPECT_EQ(text.size(), kept) << length;
+    EXPECT_EQ(text, std::string(message.begin(), message.begin() + static_cast<long>(kept)));
+    // The rest of the field is zero: no leftovers of earlier records leak into it.
+    const uint8_t* field = Record(0) + kRecordTextOffset;
+    EXPECT_TRUE(std::all_of(field + kept, field + kRecordTextBytes, [](uint8_t b) {
+      return b == 0;
+    })) << length;
+  }
+}
+
+// A stream error anywhere in a write: the write is abandoned, the result is 0, both locks are
+// free, and the log goes on working.
+TEST_F(RingLogTest, StreamErrorBeforeWritingLeavesTheFileAlone) {
+  for (const FakeFile::Op op : {FakeFile::Op::kSize, FakeFile::Op::kRead}) {
+    OpenOver(FreshLog(3));
+    ASSERT_EQ(log_.Write(u"first"), 1);
+    const std::vector<uint8_t> before = file_->data;
+    file_->failOp = op;
+    file_->failAfter = 0;
+
+    std::u16string cause;
+    EXPECT_EQ(log_.Write(u"lost", &cause), 0);
+    EXPECT_TRUE(LocksFree());
+    EXPECT_EQ(cause, u"fake.log: injected failure");
+    EXPECT_EQ(file_->data, before);
+    ASSERT_EQ(log_.Write(u"second"), 1);
+    EXPECT_EQ(OldestFirst(file_), (std::vector<std::string>{"first", "second"}));
+  }
+}
+
+TEST_F(RingLogTest, StreamErrorAtAnyRawWriteAbandonsTheWriteAndFreesBothLocks) {
+  for (const bool buffered : {false, true}) {
+    // At most 1000 bytes a raw write: the record alone takes three. Fail each raw write in turn
+    // until the write gets through without reaching the fault.
+    int failed = 0;
+    for (int k = 0; k < 100; ++k) {
+      const std::string label = "raw write " + std::to_string(k) + (buffered ? ", buffered" : "");
+      OpenOver(FreshLog(3), {.buffered = buffered});
+      file_->maxWrite = 1000;
+      ASSERT_EQ(log_.Write(u"first"), 1) << label;
+      file_->failOp = FakeFile::Op::kWrite;
+      file_->failAfter = k;
+
+      std::u16string cause;
+      const int32_t result = log_.Write(u"lost", &cause);
+      EXPECT_TRUE(LocksFree()) << label;
+      if (file_->failAfter >= 0) {
+        EXPECT_EQ(result, 1) << label;
+        break;
+      }
+      ++failed;
+      EXPECT_EQ(result, 0) << label;
+      EXPECT_EQ(cause, u"fake.log: injected failure") << label;
+
+      ASSERT_EQ(log_.Write(u"second"), 1) << label;
+      // Whether the torn record still shows depends on where the write stopped; the others are
+      // there once each, in order.
+      std::vector<std::string> texts = OldestFirst(file_);
+      std::erase(texts, "lost");
+      EXPECT_EQ(texts, (std::vector<std::string>{"first", "second"})) << label;
+    }
+    EXPECT_EQ(failed, buffered ? 4 : 5);  // record pieces, then header and table
+  }
+}
+
+TEST_F(RingLogTest, OtherExceptionsPassWithBothLocksFree) {
+  OpenOver(FreshLog(3));
+  file_->fault = FakeFile::Fault::kOther;
+  file_->failOp = FakeFile::Op::kWrite;
+  file_->failAfter = 0;
+  EXPECT_THROW(log_.Write(u"x"), std::runtime_error);
+  EXPECT_TRUE(LocksFree());
+  EXPECT_EQ(log_.Write(u"y"), 1);
+}
+
+TEST_F(RingLogTest, ClosedLogWritesNothing) {
+  OpenOver(FreshLog(3));
+  const std::vector<uint8_t> before = file_->data;
+  const int locksBefore = file_->locks;
+  log_.Close();
+  EXPECT_FALSE(log_.IsOpen());
+  std::u16string cause;
+  EXPECT_EQ(log_.Write(u"x", &cause), 0);
+  EXPECT_EQ(cause, u"the log is not open");
+  EXPECT_EQ(file_->data, before);
+  EXPECT_EQ(file_->locks, locksBefore);
+
+  RingLog never;
+  EXPECT_EQ(never.Write(u"x"), 0);
+}
+
+TEST_F(RingLogTest, BufferedWriteIsInTheFileBeforeTheLockGoes) {
+  OpenOver(FreshLog(3), {.buffered = true});
+  ASSERT_EQ(log_.Write(u"a"), 1);
+  ASSERT_EQ(log_.Write(u"b"), 1);
+  // What the next writer would see the moment the range is unlocked.
+  const LogHeader seen = LoadHeader(file_->atUnlock.data());
+  EXPECT_EQ(seen.nextSlot, 2);
+  EXPECT_EQ(LoadInt32(file_->atUnlock.data() + 24), 1);
+  EXPECT_EQ(file_->atUnlock, file_->data);
+}
+
+TEST_F(RingLogTest, LapWrapsToZeroAndTheOrderSurvives) {
+  std::vector<uint8_t> image = FreshLog(3);
+  OpenOver(image);
+  for (const char16_t* m : {u"a", u"b", u"c"}) ASSERT_EQ(log_.Write(m), 1);
+  StoreInt32(2147483646, file_->data.data());
+  for (int32_t slot = 0; slot < 3; ++slot)
+    StoreInt32(2147483646, file_->data.data() + 20 + 4 * slot);
+
+  ASSERT_EQ(log_.Write(u"d"), 1);
+  EXPECT_EQ(Header().lap, 0);
+  EXPECT_EQ(Lap(0), 0);
+
+  EXPECT_EQ(OldestFirst(file_), (std::vector<std::string>{"b", "c", "d"}));
+}
+
+TEST_F(RingLogTest, ReportsLandAsRecordsWhileAttached) {
+  OpenOver(FreshLog(3));
+  log_.Attach();
+  EXPECT_EQ(ReportDiagnostic("src\\log\\File.cpp", 12, u"text"), 1);
+  EXPECT_EQ(Text(0), "(File.cpp) at 12 - text");
+
+  log_.Detach();
+  EXPECT_EQ(ActiveLog, nullptr);
+  EXPECT_EQ(ReportDiagnostic("File.cpp", 13, u"gone"), 0);
+  EXPECT_EQ(Header().nextSlot, 1);
+
+  {
+    RingLog shortLived;
+    shortLived.Attach();
+  }
+  EXPECT_EQ(ActiveLog, nullptr);  // a log that goes away takes itself off the hook
+}
+
+TEST_F(RingLogTest, OpenRefusesWhatIsNotARingLog) {
+  struct Case {
+    std::vector<uint8_t> image;
+    const char16_t* cause;
+  };
+  std::vector<uint8_t> cut = FreshLog(10);
+  cut.resize(cut.size() - 1);
+  const Case cases[] = {
+      {std::vector<uint8_t>(19, 0), u"the file has 19 bytes, fewer than the 20 of a header"},
+      {FreshLog(0), u"the header gives 0 slots"},
+      {FreshLog(-2), u"the header gives -2 slots"},
+      {cut, u"10 slots need 60 bytes of header and slot table, the file has 59"},
+  };
+  for (const Case& c : cases) {
+    try {
+      OpenOver(c.image);
+      ADD_FAILURE() << "opened";
+    } catch (const ELogFormat& e) {
+      EXPECT_EQ(std::u16string(e.Message()),
+                u"fake.log: not a ring log: " + std::u16string(c.cause));
+    }
+    EXPECT_FALSE(log_.IsOpen());
+    EXPECT_FALSE(file_->locked);
+  }
+}
+
+TEST_F(RingLogTest, ReaderSkipsSlotsNeverWritten) {
+  OpenOver(FreshLog(5));
+  for (const char16_t* m : {u"one", u"two"}) ASSERT_EQ(log_.Write(m), 1);
+  FakeLogStream reader(file_);
+  const std::vector<LogEntry> entries = ReadRingLog(reader);
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].text, "one");
+  EXPECT_EQ(entries[1].slot, 1);
+  EXPECT_EQ(entries[1].lap, 1);
+  EXPECT_FALSE(file_->lockExclusive);
+
+  // A record cut short by the end of the file is not one.
+  file_->data.resize(file_->data.size() - 1);
+  EXPECT_EQ(ReadRingLog(reader).size(), 1u);
+}
+
+}  // namespace
+}  // namespace hv

@@ -1,0 +1,122 @@
+#include "tools/ringlog/Commands.h"
+
+#include <cstdio>
+#include <string>
+
+#include "log/Clock.h"
+#include "log/FileStream.h"
+#include "log/LogFormat.h"
+#include "log/RingLog.h"
+#include "log/RingLogFile.h"
+#include "platform/Platform.h"
+#include "tools/ringlog/Console.h"
+
+namespace hv::ringlog {
+namespace {
+
+// A whole number from 0 to INT32_MAX in plain decimal digits.
+bool ParseCount(const char16_t* text, int32_t* value) {
+  int64_t n = 0;
+  const char16_t* p = text;
+  if (*p == 0) return false;
+  for (; *p != 0; ++p) {
+    if (*p < u'0' || *p > u'9') return false;
+    n = n * 10 + (*p - u'0');
+    if (n > INT32_MAX) return false;
+  }
+  *value = static_cast<int32_t>(n);
+  return true;
+}
+
+int Failed(const std::u16string& message) {
+  PrintError(message);
+  return kFailed;
+}
+
+std::string DumpLine(const LogEntry& entry) {
+  platform::LocalTime t;
+  char stamp[48] = "(no valid time)";
+  if (DecodeDateTime(entry.time, &t)) {
+    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u", unsigned{t.year},
+                  unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
+                  unsigned{t.second});
+  }
+  std::string line = std::string(stamp) + "\t" + entry.text + "\n";
+  // One record, one line, whatever the message held.
+  for (size_t i = line.size() - 1; i-- > 0;) {
+    if (line[i] == '\n' || line[i] == '\r') line[i] = ' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+int Misused(const char16_t* why) {
+  PrintError(std::u16string(why) +
+             u"; usage: ringlog create FILE SLOTS | ringlog write [--buffered] "
+             u"[--write-limit BYTES_PER_S] [--mutex NAME] FILE [MESSAGE...] | ringlog dump FILE");
+  return kMisused;
+}
+
+int CreateCommand(const Arguments& args) {
+  if (args.size() != 2) return Misused(u"create takes FILE and SLOTS");
+  int32_t slots = 0;
+  if (!ParseCount(args[1], &slots) || slots < 1 || slots > kMaxNewLogSlots) {
+    return Failed(std::u16string(args[0]) + u": SLOTS must be a whole number from 1 to " +
+                  Widen(std::to_string(kMaxNewLogSlots)) + u", not '" + args[1] + u"'");
+  }
+  CreateRingLog(args[0], slots);
+  return kDone;
+}
+
+int WriteCommand(const Arguments& args) {
+  RingLogOptions options;
+  size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::u16string option = args[i];
+    if (option == u"--") {
+      ++i;
+      break;
+    }
+    if (option.rfind(u"--", 0) != 0) break;
+    if (option == u"--buffered") {
+      options.buffered = true;
+    } else if (option == u"--write-limit" && i + 1 < args.size()) {
+      if (!ParseCount(args[++i], &options.writeLimit)) {
+        return Misused(
+            (u"--write-limit takes bytes per second, not '" + std::u16string(args[i]) + u"'")
+                .c_str());
+      }
+    } else if (option == u"--mutex" && i + 1 < args.size()) {
+      options.mutexName = args[++i];
+    } else {
+      return Misused((u"unknown or incomplete option " + option).c_str());
+    }
+  }
+  if (i >= args.size()) return Misused(u"write takes a FILE");
+  const char16_t* file = args[i++];
+
+  RingLog log;
+  log.Open(file, options);
+  std::u16string cause;
+  if (i < args.size()) {
+    for (; i < args.size(); ++i) {
+      if (log.Write(args[i], &cause) == 0) return Failed(cause);
+    }
+    return kDone;
+  }
+  std::string line;
+  while (ReadInputLine(&line)) {
+    if (log.Write(Widen(line).c_str(), &cause) == 0) return Failed(cause);
+  }
+  return kDone;
+}
+
+int DumpCommand(const Arguments& args) {
+  if (args.size() != 1) return Misused(u"dump takes a FILE");
+  FileStream stream(args[0], FileStream::Mode::kReadOnly);
+  for (const LogEntry& entry : ReadRingLog(stream)) platform::PrintStdout(DumpLine(entry).c_str());
+  return kDone;
+}
+
+}  // namespace hv::ringlog
