@@ -19,7 +19,9 @@ namespace hv::platform {
 // lstrlenW: units before the terminator; 0 for a null pointer.
 int32_t WideLength(const char16_t* text);
 
-// lstrcmpW: locale-aware, case-sensitive comparison; 0 only when the texts are equal.
+// lstrcmpW: locale-aware, case-sensitive comparison; 0 when the texts are equal. Windows also
+// answers 0 for texts that differ only in characters its collation ignores (a soft hyphen, say);
+// the POSIX stand-in breaks collation ties by code point, so there 0 means identical.
 int32_t WideCompare(const char16_t* a, const char16_t* b);
 
 // CharUpperW: upper-cases each UTF-16 unit in place with the locale's rules; the length never
@@ -34,7 +36,9 @@ int32_t AnsiToWide(const char* source, int32_t sourceBytes, char16_t* destinatio
                    int32_t destinationUnits);
 
 // WideCharToMultiByte(CP_ACP, 0, ...): the same contract in the other direction. A unit the code
-// page cannot represent (or a lone surrogate) becomes the code page's default character.
+// page cannot represent becomes a close letter where Windows knows one (U+0101 becomes 'a'), else
+// the code page's default character; the POSIX stand-in always uses the default character, as it
+// does for a lone surrogate.
 int32_t WideToAnsi(const char16_t* source, int32_t sourceUnits, char* destination,
                    int32_t destinationBytes);
 

@@ -128,7 +128,7 @@ class VersionMatrix(WineSuite):
                 with self.subTest(record=str(record), option=option):
                     self.assertOutcome(result, *cases.verdict(os_criterion_holds(option, record)))
 
-    def test_64_bit_process_sees_a_64_bit_system_on_every_record(self):
+    def test_64_bit_process_sees_a_64_bit_system_whatever_the_record(self):
         for record in (RECORDS[0], WINDOWS_7, WINDOWS_10):
             self.given(record)
             results = self.run_all([["/platform:64"], ["/platform:32"]])
