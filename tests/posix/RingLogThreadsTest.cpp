@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +65,8 @@ struct Case {
   bool buffered;
   bool namedMutex;  // the SyncLock in mutex mode
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 class RingLogThreadsTest : public ::testing::TestWithParam<Case> {};
 

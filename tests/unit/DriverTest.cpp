@@ -10,6 +10,7 @@
 
 #include "API/Windows/Platform/VersionUnit.h"
 #include "FakeServices.h"
+#include "FakeSystemTest.h"
 
 namespace hv {
 namespace {
@@ -28,15 +29,8 @@ struct Outcome {
   std::string out;
 };
 
-class DriverTest : public ::testing::Test {
+class DriverTest : public testing::FakeSystemTest {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    ReleaseVersionTexts();
-    VersionFacts = VersionFactsRecord{};
-  }
-
   Outcome Drive(std::vector<std::u16string> args) {
     std::vector<const char16_t*> argv{u"Hostvetter.exe"};
     for (const auto& a : args) argv.push_back(a.c_str());
@@ -47,9 +41,6 @@ class DriverTest : public ::testing::Test {
     std::erase(out, '\r');
     return {code, out};
   }
-
-  FakeServices fake;
-  platform::ScopedServices scope{fake};
 };
 
 struct OsRow {
@@ -91,7 +82,7 @@ TEST_F(DriverTest, CriteriaFollowTheVersionRecord) {
   };
   for (const OsRow& row : rows) {
     SCOPED_TRACE(row.label);
-    Reset();
+    ResetVersionFacts();
     fake.version = row.record;
     fake.wow64Answers = {{true, row.wow64 ? 1 : 0}, {true, row.wow64 ? 1 : 0}};
     const Outcome run = Drive({row.arg});

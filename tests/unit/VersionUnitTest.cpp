@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeServices.h"
+#include "FakeSystemTest.h"
 #include "RecordingLog.h"
 #include "core/WideText.h"
 
@@ -49,15 +50,8 @@ std::map<std::string, int32_t> Flags(const VersionFactsRecord& f) {
           {"Is32Bit", f.Is32Bit}};
 }
 
-class VersionUnitTest : public ::testing::Test {
+class VersionUnitTest : public testing::FakeSystemTest {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-  static void Reset() {
-    ReleaseVersionTexts();
-    VersionFacts = VersionFactsRecord{};
-  }
-
   // Asserts that exactly the named flags are 1 and every other is 0.
   static void ExpectExactly(std::initializer_list<std::string> set) {
     for (const auto& [name, value] : Flags(VersionFacts)) {
@@ -66,8 +60,6 @@ class VersionUnitTest : public ::testing::Test {
     }
   }
 
-  FakeServices fake;
-  platform::ScopedServices scope{fake};
   RecordingLog log;
 };
 

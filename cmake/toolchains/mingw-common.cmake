@@ -1,0 +1,13 @@
+# What both mingw-w64 cross builds share; the including file sets HV_MINGW_TRIPLET first.
+set(CMAKE_SYSTEM_NAME Windows)
+
+# The POSIX thread model: the other one has no std::mutex in GCC 12, which GoogleTest needs.
+set(CMAKE_C_COMPILER ${HV_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${HV_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${HV_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${HV_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
