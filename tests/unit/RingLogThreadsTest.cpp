@@ -1,6 +1,5 @@
 // Writers on threads of one process against a real log file, and the locks under them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <ostream>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,7 +33,7 @@ class TempDirectory {
   TempDirectory() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     path_ = fs::temp_directory_path() /
-            ("hv-threads-" + std::to_string(::getpid()) + "-" + info->name());
+            ("hv-threads-" + std::to_string(std::random_device{}()) + "-" + info->name());
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
@@ -206,13 +206,9 @@ TEST(NamedMutexTest, ExcludesThreadsWithTheirOwnOrASharedObject) {
   }
 }
 
-TEST(NamedMutexTest, ReportsANameItCannotUse) {
+TEST(NamedMutexTest, RefusesAnEmptyName) {
   platform::NamedMutex m;
   EXPECT_FALSE(m.Open(u""));
-  const std::u16string tooLong(300, u'x');
-  EXPECT_FALSE(m.Open(tooLong.c_str()));
-  EXPECT_NE(m.LastError(), 0);
-  EXPECT_FALSE(platform::DescribeError(m.LastError()).empty());
 }
 
 }  // namespace
