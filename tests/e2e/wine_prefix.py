@@ -20,6 +20,7 @@ two runs, yet goes away by itself if the suite is killed.
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
 PRODUCT_OPTIONS = {1: "WinNT", 2: "LanmanNT", 3: "ServerNT"}
@@ -105,13 +106,25 @@ class WinePrefix:
     def run(self, binary, args, host=None):
         """Runs the program once; with `host`, under that computer name."""
         if host is not None and host != self.host:
-            self._stop_server()
-            self._start_server()
-            self._first_process(["unshare", "-u", "sh", "-c", SET_HOST_NAME, host,
-                                 self.wine64, "cmd", "/c", "exit"])
-            self.host = host
+            self._restart_as(host)
         command = [self.wine64.encode(), binary.encode()] + [a.encode() for a in args]
         return subprocess.run(command, capture_output=True, env=self.env, timeout=60)
+
+    def _restart_as(self, host):
+        # Under load, the first process of a fresh server now and then fails to start; the cases
+        # themselves show whether the name took, so a failed start is simply tried again.
+        for attempt in range(3):
+            self._stop_server()
+            self._start_server()
+            try:
+                self._first_process(["unshare", "-u", "sh", "-c", SET_HOST_NAME, host,
+                                     self.wine64, "cmd", "/c", "exit"])
+                break
+            except RuntimeError as failure:
+                if attempt == 2:
+                    raise
+                print(f"retrying the start under host {host}: {failure}", file=sys.stderr)
+        self.host = host
 
     def _wine(self, args, timeout):
         result = subprocess.run([self.wine64] + args, capture_output=True, env=self.env,
@@ -122,9 +135,15 @@ class WinePrefix:
 
     def _first_process(self, command):
         # The first process of a server starts Wine's helper processes, which inherit its output
-        # and outlive it: it gets no pipe that anyone would wait on.
-        subprocess.run(command, env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=120, check=True)
+        # and outlive it: it gets no pipe that anyone would wait on, only a file to read if it
+        # fails.
+        log_path = os.path.join(self.path, "first-process.log")
+        with open(log_path, "wb") as log:
+            result = subprocess.run(command, env=self.env, stdout=log, stderr=log, timeout=120)
+        if result.returncode != 0:
+            with open(log_path, "rb") as log:
+                output = log.read().decode(errors="replace").strip()
+            raise RuntimeError(f"{' '.join(command)} exited with {result.returncode}: {output}")
 
     def _start_server(self):
         # The server puts itself in the background once it is ready.
