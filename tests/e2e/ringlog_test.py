@@ -8,6 +8,7 @@ are Wine's LockFileEx and named mutexes.
 import argparse
 import os
 import re
+import select
 import shutil
 import signal
 import struct
@@ -20,6 +21,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 RUNNER = None
+MUTEX_HOLDER = None
 
 HEADER = struct.Struct("<5i")
 RECORD_BYTES = 2056
@@ -38,16 +40,17 @@ class Runner:
         # Wine sees the host's file system as drive Z:.
         return "Z:" + path.replace("/", "\\") if self.prefix else path
 
-    def command(self, args):
-        head = [self.prefix.wine64, self.binary] if self.prefix else [self.binary]
+    def command(self, args, binary=None):
+        binary = binary or self.binary
+        head = [self.prefix.wine64, binary] if self.prefix else [binary]
         return head + args
 
     def run(self, args, stdin=b"", timeout=60):
         return subprocess.run(self.command(args), input=stdin, capture_output=True,
                               env=self.env, timeout=timeout)
 
-    def start(self, args):
-        return subprocess.Popen(self.command(args), stdin=subprocess.PIPE,
+    def start(self, args, binary=None):
+        return subprocess.Popen(self.command(args, binary), stdin=subprocess.PIPE,
                                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=self.env)
 
 
@@ -255,10 +258,64 @@ class RingLogTool(unittest.TestCase):
             self.assertEqual(own, [b"after %d %d" % (p, i) for i in range(100)])
 
 
+class NamedMutexAcrossProcesses(unittest.TestCase):
+    """The mutex alone, without the file lock that every log writer also takes."""
+
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="hv-mutex-")
+        RUNNER.env["TMPDIR"] = self.dir
+        self.name = f"hv-holder-{os.getpid()}-{self._testMethodName}"
+        self.holders = []
+
+    def tearDown(self):
+        for holder in self.holders:
+            if holder.poll() is None:
+                holder.kill()
+            holder.wait(timeout=30)
+            for handle in (holder.stdin, holder.stdout, holder.stderr):
+                handle.close()
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def holder(self):
+        process = RUNNER.start([self.name], binary=MUTEX_HOLDER)
+        self.holders.append(process)
+        return process
+
+    def says_held_within(self, holder, seconds):
+        ready, _, _ = select.select([holder.stdout], [], [], seconds)
+        if not ready:
+            return False
+        self.assertEqual(holder.stdout.readline().rstrip(b"\r\n"), b"held")
+        return True
+
+    def test_a_second_process_waits_for_the_first(self):
+        first = self.holder()
+        self.assertTrue(self.says_held_within(first, 30))
+        second = self.holder()
+        self.assertFalse(self.says_held_within(second, 1.5))
+        first.stdin.close()
+        self.assertEqual(first.wait(timeout=30), 0)
+        self.assertTrue(self.says_held_within(second, 30))
+        second.stdin.close()
+        self.assertEqual(second.wait(timeout=30), 0)
+
+    def test_a_killed_holder_gives_the_mutex_up(self):
+        first = self.holder()
+        self.assertTrue(self.says_held_within(first, 30))
+        second = self.holder()
+        self.assertFalse(self.says_held_within(second, 1.5))
+        first.send_signal(signal.SIGKILL)
+        first.wait(timeout=30)
+        self.assertTrue(self.says_held_within(second, 30))
+        second.stdin.close()
+        self.assertEqual(second.wait(timeout=30), 0)
+
+
 def main():
-    global RUNNER
+    global RUNNER, MUTEX_HOLDER
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
+    parser.add_argument("--mutex-holder", required=True, help="the hv_mutex_holder test helper")
     parser.add_argument("--wine", help="run the Windows build with this wine64 loader")
     args, rest = parser.parse_known_args()
     prefix = None
@@ -271,6 +328,7 @@ def main():
         prefix = WinePrefix(wine64)
         prefix.boot()
     RUNNER = Runner(os.path.abspath(args.binary), prefix)
+    MUTEX_HOLDER = os.path.abspath(args.mutex_holder)
     try:
         program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
     finally:
