@@ -13,6 +13,14 @@ namespace {
 
 constexpr uint32_t kThrottleSleepMs = 500;
 
+// While the average rate is at or above its cap, a transfer waits and moves a single byte, so the
+// average sinks back below the cap.
+int32_t ThrottledCount(int64_t rate, int32_t limit, int32_t count) {
+  if (limit <= 0 || rate < limit) return count;
+  platform::CurrentServices().Sleep(kThrottleSleepMs);
+  return 1;
+}
+
 }  // namespace
 
 ThrottledStream::ThrottledStream(const StreamSettings& settings)
@@ -38,10 +46,7 @@ void ThrottledStream::Seek(int64_t offset, SeekOrigin origin) {
 int32_t ThrottledStream::Read(int32_t count, void* destination) {
   if (count < 1) return 0;
   UpdateRates();
-  if (readLimit_ > 0 && readRate_ >= readLimit_) {
-    platform::CurrentServices().Sleep(kThrottleSleepMs);
-    count = 1;
-  }
+  count = ThrottledCount(readRate_, readLimit_, count);
   int32_t n;
   if (readPos_ < readFill_) {
     n = std::min(count, readFill_ - readPos_);
@@ -61,10 +66,7 @@ int32_t ThrottledStream::Read(int32_t count, void* destination) {
 int32_t ThrottledStream::Write(int32_t count, const void* source) {
   if (count < 1) return 0;
   UpdateRates();
-  if (writeLimit_ > 0 && writeRate_ >= writeLimit_) {
-    platform::CurrentServices().Sleep(kThrottleSleepMs);
-    count = 1;
-  }
+  count = ThrottledCount(writeRate_, writeLimit_, count);
   int32_t n;
   if (!buffered_) {
     n = WriteRaw(source, count);
