@@ -30,6 +30,33 @@ constexpr OsOption kOsOptions[] = {
      [](const VersionFactsRecord& f) { return (f.IsWin2008 != 0 || f.IsWin2008R2 != 0) ? 1 : 0; }},
     {"CLASSIC", [](const VersionFactsRecord& f) { return f.IsClassic; }},
     {"MODERN", [](const VersionFactsRecord& f) { return f.IsClassic == 0 ? 1 : 0; }},
+    // Later names come after every older one, so none of them can change an older name's verdict.
+    {"WINDOWS81", [](const VersionFactsRecord& f) { return f.IsWin81; }},
+    {"WINDOWS8.1", [](const VersionFactsRecord& f) { return f.IsWin81; }},
+    {"WINDOWS10", [](const VersionFactsRecord& f) { return f.IsWin10; }},
+    {"WINDOWS11", [](const VersionFactsRecord& f) { return f.IsWin11; }},
+    {"WINDOWS2008R2", [](const VersionFactsRecord& f) { return f.IsWin2008R2; }},
+    {"WINDOWS2012",
+     [](const VersionFactsRecord& f) { return (f.IsWin2012 != 0 || f.IsWin2012R2 != 0) ? 1 : 0; }},
+    {"WINDOWS2012R2", [](const VersionFactsRecord& f) { return f.IsWin2012R2; }},
+    {"WINDOWS2016", [](const VersionFactsRecord& f) { return f.IsWin2016; }},
+    {"WINDOWS2019", [](const VersionFactsRecord& f) { return f.IsWin2019; }},
+    {"WINDOWS2022", [](const VersionFactsRecord& f) { return f.IsWin2022; }},
+    {"WINDOWS2025", [](const VersionFactsRecord& f) { return f.IsWin2025; }},
+    {"SERVER", [](const VersionFactsRecord& f) { return f.IsServer; }},
+    {"CLIENT", [](const VersionFactsRecord& f) { return f.IsClient; }},
+    {"DOMAINCONTROLLER", [](const VersionFactsRecord& f) { return f.IsDomainController; }},
+};
+
+// The platform values after "64" and "32": the machine's native architecture.
+struct PlatformOption {
+  const char16_t* name;
+  int32_t VersionFactsRecord::*flag;
+};
+constexpr PlatformOption kArchitectureOptions[] = {
+    {u"X64", &VersionFactsRecord::IsX64},
+    {u"ARM64", &VersionFactsRecord::IsARM64},
+    {u"X86", &VersionFactsRecord::IsX86},
 };
 
 void PrintRejection(const char* label, WideText& value) {
@@ -59,6 +86,11 @@ Verdict EvaluatePlatformOption(WideText& platformValue) {
   }
   if (platform::WideCompare(platformValue.Data(), u"32") == 0) {
     return FromFlag(VersionFacts.Is32Bit);
+  }
+  for (const PlatformOption& option : kArchitectureOptions) {
+    if (platform::WideCompare(platformValue.Data(), option.name) == 0) {
+      return FromFlag(VersionFacts.*option.flag);
+    }
   }
   PrintRejection("Unknown platform: ", platformValue);
   return Verdict::kRejected;

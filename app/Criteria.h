@@ -1,5 +1,6 @@
 // The criteria that depend on the running system: the Windows version or family named by /OS:,
-// and the bitness named by /PLATFORM:. Both read VersionFacts and never change it.
+// and the bitness or architecture named by /PLATFORM:. Both read VersionFacts and never change
+// it.
 #pragma once
 
 namespace hv {

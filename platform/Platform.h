@@ -6,8 +6,8 @@
 // includes this header and never an OS header; UTF-16 text is held as char16_t.
 //
 // Text services are plain functions (they never need swapping in tests). The facts a test must
-// control -- version record, WOW64 probe, computer name, clock -- sit behind the virtual Services
-// interface, which a test replaces with ScopedServices.
+// control -- version record, WOW64 and architecture probes, computer name, clock -- sit behind
+// the virtual Services interface, which a test replaces with ScopedServices.
 #pragma once
 
 #include <cstdint>
@@ -62,6 +62,16 @@ struct VersionRecord {
   uint8_t reserved = 0;
 };
 
+// The codes the architecture probes answer.
+inline constexpr uint16_t kMachineX86 = 0x014C;           // IMAGE_FILE_MACHINE_I386
+inline constexpr uint16_t kMachineX64 = 0x8664;           // IMAGE_FILE_MACHINE_AMD64
+inline constexpr uint16_t kMachineArm64 = 0xAA64;         // IMAGE_FILE_MACHINE_ARM64
+inline constexpr uint16_t kArchitectureX86 = 0;           // PROCESSOR_ARCHITECTURE_INTEL
+inline constexpr uint16_t kArchitectureArm = 5;           // PROCESSOR_ARCHITECTURE_ARM
+inline constexpr uint16_t kArchitectureX64 = 9;           // PROCESSOR_ARCHITECTURE_AMD64
+inline constexpr uint16_t kArchitectureArm64 = 12;        // PROCESSOR_ARCHITECTURE_ARM64
+inline constexpr uint16_t kArchitectureUnknown = 0xFFFF;  // PROCESSOR_ARCHITECTURE_UNKNOWN
+
 // SYSTEMTIME, field for field.
 struct LocalTime {
   uint16_t year = 0;
@@ -93,6 +103,20 @@ class Services {
 
   // True for a 64-bit build of the program: such a process can only run on a 64-bit system.
   virtual bool ProcessIs64Bit() = 0;
+
+  // GetProcAddress(GetModuleHandleW(u"kernel32"), "IsWow64Process2"); null when it does not exist
+  // (before Windows 10 1511). Only this probe sees through the emulation of an x64 or x86 process
+  // on ARM64.
+  virtual const void* FindIsWow64Process2() = 0;
+
+  // Calls the function found above for GetCurrentProcess(). False when the call fails; otherwise
+  // *nativeMachine holds the system's IMAGE_FILE_MACHINE_* code.
+  virtual bool CallIsWow64Process2(const void* function, uint16_t* nativeMachine) = 0;
+
+  // wProcessorArchitecture of GetNativeSystemInfo (GetSystemInfo where that does not exist):
+  // a PROCESSOR_ARCHITECTURE_* code, 0xFFFF when the system does not know it. The POSIX
+  // stand-in answers from uname().
+  virtual uint16_t NativeProcessorArchitecture() = 0;
 
   // GetComputerNameW: *size is the buffer's room in units on entry; on success the buffer holds
   // the terminated name and *size its length. The buffer is untouched when the call fails.

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 
 #include "platform/Platform.h"
 
@@ -24,6 +25,21 @@ bool KernelIs64Bit() {
          std::strcmp(machine, "riscv64") == 0 || std::strcmp(machine, "ppc64") == 0;
 }
 
+// The kernel's machine name as the Windows architecture code; unknown when uname fails or names
+// a machine Windows has no code for.
+uint16_t KernelArchitecture() {
+  utsname info{};
+  if (uname(&info) != 0) return kArchitectureUnknown;
+  const std::string_view machine = info.machine;
+  if (machine == "x86_64" || machine == "amd64") return kArchitectureX64;
+  if (machine == "aarch64" || machine == "arm64") return kArchitectureArm64;
+  if (machine == "i386" || machine == "i486" || machine == "i586" || machine == "i686") {
+    return kArchitectureX86;
+  }
+  if (machine.starts_with("arm")) return kArchitectureArm;
+  return kArchitectureUnknown;
+}
+
 class PosixServices final : public Services {
  public:
   bool GetVersionRecord(VersionRecord*) override { return false; }
@@ -38,6 +54,13 @@ class PosixServices final : public Services {
   }
 
   bool ProcessIs64Bit() override { return sizeof(void*) == 8; }
+
+  // There is no emulation to see through here: the kernel names its own machine.
+  const void* FindIsWow64Process2() override { return nullptr; }
+
+  bool CallIsWow64Process2(const void*, uint16_t*) override { return false; }
+
+  uint16_t NativeProcessorArchitecture() override { return KernelArchitecture(); }
 
   bool GetComputerName(char16_t* buffer, uint32_t* size) override {
     char host[256] = {};

@@ -10,6 +10,21 @@ static_assert(sizeof(OSVERSIONINFOEXW) == 284, "OSVERSIONINFOEXW is 284 bytes");
 static_assert(sizeof(BOOL) == sizeof(int32_t), "the WOW64 flag is a 32-bit BOOL");
 
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using SystemInfoFunction = void(WINAPI*)(LPSYSTEM_INFO);
+
+// Looked up by name, never imported: the functions a system lacks must not stop the program
+// from loading there.
+const void* FindKernelFunction(const char* name) {
+  HMODULE kernel = GetModuleHandleW(L"kernel32");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<const void*>(GetProcAddress(kernel, name));
+}
+
+template <typename Function>
+Function AsFunction(const void* address) {
+  return reinterpret_cast<Function>(const_cast<void*>(address));
+}
 
 class Win32Services final : public Services {
  public:
@@ -33,15 +48,12 @@ class Win32Services final : public Services {
   int32_t GetSystemMetric(int32_t index) override { return GetSystemMetrics(index); }
 
   const void* FindIsWow64Process() override {
-    // Looked up by name: systems before XP SP2 do not have it.
-    HMODULE kernel = GetModuleHandleW(L"kernel32");
-    if (kernel == nullptr) return nullptr;
-    return reinterpret_cast<const void*>(GetProcAddress(kernel, "IsWow64Process"));
+    // Systems before XP SP2 do not have it.
+    return FindKernelFunction("IsWow64Process");
   }
 
   bool CallIsWow64Process(const void* function, int32_t* wow64) override {
-    const auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFunction>(const_cast<void*>(function));
+    const auto isWow64Process = AsFunction<IsWow64ProcessFunction>(function);
     BOOL flag = FALSE;
     if (!isWow64Process(GetCurrentProcess(), &flag)) return false;
     *wow64 = flag;
@@ -49,6 +61,27 @@ class Win32Services final : public Services {
   }
 
   bool ProcessIs64Bit() override { return sizeof(void*) == 8; }
+
+  const void* FindIsWow64Process2() override { return FindKernelFunction("IsWow64Process2"); }
+
+  bool CallIsWow64Process2(const void* function, uint16_t* nativeMachine) override {
+    const auto isWow64Process2 = AsFunction<IsWow64Process2Function>(function);
+    USHORT process = 0;
+    USHORT native = 0;
+    if (!isWow64Process2(GetCurrentProcess(), &process, &native)) return false;
+    *nativeMachine = native;
+    return true;
+  }
+
+  uint16_t NativeProcessorArchitecture() override {
+    // GetNativeSystemInfo arrived with XP; before it there was no WOW64, so the plain query
+    // already describes the machine.
+    auto query = AsFunction<SystemInfoFunction>(FindKernelFunction("GetNativeSystemInfo"));
+    if (query == nullptr) query = ::GetSystemInfo;
+    SYSTEM_INFO info{};
+    query(&info);
+    return info.wProcessorArchitecture;
+  }
 
   bool GetComputerName(char16_t* buffer, uint32_t* size) override {
     DWORD units = *size;

@@ -1,8 +1,9 @@
 """Command-line cases that the native and the Windows build must answer with identical bytes.
 
-Both suites run them on a system for which no named Windows family holds and which is not classic:
-the native stand-in has no version record (so no flag is set at all), and the Windows suite gives
-the program version 10.0. They differ only in bitness, which the caller passes in. Standard
+Both suites run them on a system for which no named Windows family of the usage text holds and
+which is not classic: the native stand-in has no version record (so no version flag is set at
+all), and the Windows suite gives the program version 10.0. They differ only in bitness and
+machine architecture, which the caller passes in. Standard
 output is compared byte for byte: each printed line end is carriage return + line feed, and text
 mode writes the line feed as carriage return + line feed, so it arrives as CR CR LF.
 """
@@ -64,10 +65,14 @@ def verdict(holds):
     return (MATCH, 1) if holds else (NO_MATCH, 0)
 
 
-def command_line_cases(long_units, is64, is32):
+ARCHITECTURES = ("X64", "ARM64", "X86")
+
+
+def command_line_cases(long_units, is64, is32, architecture):
     """The shared cases. `long_units` is the length of the oversized-argument cases: a Windows
     command line holds at most 32,767 characters, a POSIX one far more. `is64` and `is32` are the
-    bitness facts of the system under test."""
+    bitness facts of the system under test, `architecture` its machine (one of ARCHITECTURES, or
+    None for another)."""
     stars = "/name:" + "*A" * 30 + "*B"
     return [
         Case("no argument prints usage", [], USAGE, USAGE_EXIT),
@@ -90,17 +95,23 @@ def command_line_cases(long_units, is64, is32):
         Case("unknown switch is ignored", ["/osx:7"], MATCH, 1),
         Case("unknown OS value", ["/os:win7"], line("Unknown OS Option: WIN7"), 0),
         Case("unknown OS value, quiet", ["/os:win7", "/quiet"], line("Unknown OS Option: WIN7"), 0),
-        Case("unknown platform", ["/platform:x64"], line("Unknown platform: X64"), 0),
-        Case("unknown platform, quiet", ["/quiet", "/platform:x64"],
-             line("Unknown platform: X64"), 0),
-        Case("both rejected: only the OS message", ["/platform:x64", "/os:win7"],
+        Case("unknown platform", ["/platform:amd64"], line("Unknown platform: AMD64"), 0),
+        Case("unknown platform, quiet", ["/quiet", "/platform:amd64"],
+             line("Unknown platform: AMD64"), 0),
+        Case("both rejected: only the OS message", ["/platform:amd64", "/os:win7"],
              line("Unknown OS Option: WIN7"), 0),
+        Case("blank in architecture value is kept", ["/platform: x64"],
+             line("Unknown platform:  X64"), 0),
         Case("blank in platform value is kept", ["/platform: 64"], line("Unknown platform:  64"), 0),
         Case("blank in OS value is dropped", ["/os: modern"], MATCH, 1),
         Case("OS value with only blanks holds", ["/os:   "], MATCH, 1),
         Case("repeated platform switch appends", ["/platform:6", "/platform:4"], *verdict(is64)),
         Case("64-bit criterion", ["/platform:64"], *verdict(is64)),
         Case("32-bit criterion", ["/platform:32"], *verdict(is32)),
+        *[Case(f"{name} machine criterion", ["/platform:" + name.lower()],
+               *verdict(name == architecture)) for name in ARCHITECTURES],
+        Case("machine criterion with the rest", ["/platform:x64", "/os:modern", "/name:lab-*"],
+             *verdict(architecture == "X64"), host="LAB-12"),
         Case("modern holds", ["/os:modern"], MATCH, 1),
         Case("classic fails", ["/os:Classic"], NO_MATCH, 0),
         Case("named version fails", ["/os:windows7"], NO_MATCH, 0),

@@ -19,6 +19,25 @@ def can_set_host_name():
     return probe.returncode == 0
 
 
+def binary_is_64_bit():
+    """From the ELF header's class byte: 2 is a 64-bit program."""
+    with open(BINARY, "rb") as f:
+        header = f.read(5)
+    return header[:4] == b"\x7fELF" and header[4] == 2
+
+
+def kernel_architecture():
+    """The /platform: name of the kernel's machine, as the stand-in reads it from uname."""
+    machine = os.uname().machine
+    if machine in ("x86_64", "amd64"):
+        return "X64"
+    if machine in ("aarch64", "arm64"):
+        return "ARM64"
+    if machine in ("i386", "i486", "i586", "i686"):
+        return "X86"
+    return None
+
+
 def run(case):
     env = dict(os.environ, LC_ALL="C.UTF-8")
     env.update(case.env)
@@ -35,9 +54,12 @@ def run(case):
 class NativeCommandLine(unittest.TestCase):
     def test_cases(self):
         host_names = can_set_host_name()
-        # The stand-in has no version record: gathering fails and leaves every flag 0, so neither
-        # bitness criterion holds.
-        for case in cases.command_line_cases(long_units=100_000, is64=False, is32=False):
+        # The stand-in has no version record: gathering fails and leaves every version flag 0.
+        # A 64-bit build still knows the system is 64-bit; a 32-bit build holds neither bitness.
+        # The machine comes from uname either way.
+        table = cases.command_line_cases(long_units=100_000, is64=binary_is_64_bit(), is32=False,
+                                         architecture=kernel_architecture())
+        for case in table:
             with self.subTest(case.name):
                 if case.host is not None and not host_names:
                     self.skipTest("cannot set a host name here (needs root and unshare -u)")

@@ -36,7 +36,7 @@ class Record:
     platform_id: int = 2  # a record set through the Windows NT key is always NT
 
     def __str__(self):
-        return f"{self.major}.{self.minor} type {self.product_type}"
+        return f"{self.major}.{self.minor} type {self.product_type} build {self.build}"
 
 
 RECORDS = [
@@ -53,14 +53,28 @@ RECORDS = [
     Record(6, 2, 1, 9200),
     Record(6, 2, 3, 9200),
     Record(6, 3, 1, 9600),
+    Record(6, 3, 3, 9600),
+    Record(10, 0, 1, 10240),
     Record(10, 0, 1, 19045),
+    Record(10, 0, 1, 22000),
+    Record(10, 0, 1, 26100),
+    Record(10, 0, 3, 10586),  # a pre-release server: no year holds
+    Record(10, 0, 3, 14393),
+    Record(10, 0, 3, 16299),  # semi-annual, between two long-term releases
+    Record(10, 0, 3, 17763),
     Record(10, 0, 3, 20348),
+    Record(10, 0, 3, 26100),
+    Record(10, 0, 2, 17763),
 ]
 WINDOWS_10 = Record(10, 0, 1, 19045)
 WINDOWS_7 = Record(6, 1, 1, 7601)
 
 OS_OPTIONS = ["WINDOWS2000", "WINDOWSXP", "WINDOWS2003", "WINDOWSVISTA", "WINDOWS7", "WINDOWS8",
-              "WINDOWS8CLIENT", "WINDOWS8SERVER", "WINDOWS2008", "CLASSIC", "MODERN"]
+              "WINDOWS8CLIENT", "WINDOWS8SERVER", "WINDOWS2008", "CLASSIC", "MODERN",
+              # the later names
+              "WINDOWS81", "WINDOWS8.1", "WINDOWS10", "WINDOWS11", "WINDOWS2008R2", "WINDOWS2012",
+              "WINDOWS2012R2", "WINDOWS2016", "WINDOWS2019", "WINDOWS2022", "WINDOWS2025",
+              "SERVER", "CLIENT", "DOMAINCONTROLLER"]
 
 
 def os_criterion_holds(option, r):
@@ -71,6 +85,11 @@ def os_criterion_holds(option, r):
 
     def version(major, minor):
         return nt and (r.major, r.minor) == (major, minor)
+
+    def server_10(first_build, next_release_build=None):
+        """A long-term server release runs up to the next one's first build."""
+        return (version(10, 0) and not workstation and r.build >= first_build
+                and (next_release_build is None or r.build < next_release_build))
 
     return {
         "WINDOWS2000": version(5, 0),
@@ -84,6 +103,20 @@ def os_criterion_holds(option, r):
         "WINDOWS2008": (version(6, 0) or version(6, 1)) and not workstation,
         "CLASSIC": classic,
         "MODERN": not classic,
+        "WINDOWS81": version(6, 3) and workstation,
+        "WINDOWS8.1": version(6, 3) and workstation,
+        "WINDOWS10": version(10, 0) and workstation and r.build < 22000,
+        "WINDOWS11": version(10, 0) and workstation and r.build >= 22000,
+        "WINDOWS2008R2": version(6, 1) and not workstation,
+        "WINDOWS2012": (version(6, 2) or version(6, 3)) and not workstation,
+        "WINDOWS2012R2": version(6, 3) and not workstation,
+        "WINDOWS2016": server_10(14393, 17763),
+        "WINDOWS2019": server_10(17763, 20348),
+        "WINDOWS2022": server_10(20348, 26100),
+        "WINDOWS2025": server_10(26100),
+        "SERVER": nt and not workstation,
+        "CLIENT": nt and workstation,
+        "DOMAINCONTROLLER": nt and r.product_type == 2,
     }[option]
 
 
@@ -186,7 +219,8 @@ class Manifest(WineSuite):
 class CommandLine(WineSuite):
     def test_prints_what_the_native_build_prints(self):
         self.given(WINDOWS_10)
-        shared = [c for c in cases.command_line_cases(long_units=30000, is64=True, is32=False)
+        shared = [c for c in cases.command_line_cases(long_units=30000, is64=True, is32=False,
+                                                            architecture="X64")
                   if not c.native_only]
         self.check_by_host(shared)
 

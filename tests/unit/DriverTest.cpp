@@ -79,6 +79,15 @@ TEST_F(DriverTest, CriteriaFollowTheVersionRecord) {
       {"failed gathering: no named version", std::nullopt, false, u"/os:windows2000", 0},
       {"failed gathering: not 64", std::nullopt, true, u"/platform:64", 0},
       {"failed gathering: not 32", std::nullopt, true, u"/platform:32", 0},
+      {"8.1 by its other spelling", Version(6, 3, 1), false, u"/os:Windows8.1", 1},
+      {"2008 R2 by its own name", Version(6, 1, 3), false, u"/os:windows2008r2", 1},
+      {"2008 is not 2008 R2", Version(6, 0, 3), false, u"/os:windows2008r2", 0},
+      {"2012 R2 is windows2012", Version(6, 3, 3), false, u"/os:windows2012", 1},
+      {"a domain controller", Version(6, 3, 2), false, u"/os:domaincontroller", 1},
+      {"x64 machine", Version(10, 0, 1), false, u"/platform:x64", 1},
+      {"x64 machine: not ARM64", Version(10, 0, 1), false, u"/platform:arm64", 0},
+      {"x64 machine: not x86", Version(10, 0, 1), false, u"/platform:x86", 0},
+      {"architecture without a version record", std::nullopt, false, u"/platform:x64", 1},
   };
   for (const OsRow& row : rows) {
     SCOPED_TRACE(row.label);
@@ -89,6 +98,12 @@ TEST_F(DriverTest, CriteriaFollowTheVersionRecord) {
     EXPECT_EQ(run.code, row.expected);
     EXPECT_EQ(run.out, row.expected == 1 ? kMatch : kNoMatch);
   }
+}
+
+TEST_F(DriverTest, A64BitBuildAnswersBitnessWithoutAVersionRecord) {
+  fake.is64BitProcess = true;
+  EXPECT_EQ(Drive({u"/platform:64"}).code, 1);
+  EXPECT_EQ(Drive({u"/platform:32"}).code, 0);
 }
 
 TEST_F(DriverTest, GathersTheFactsAgainAtEveryRun) {

@@ -23,6 +23,9 @@ class FakeServices : public platform::Services {
   bool hasIsWow64Process = true;
   std::deque<Wow64Answer> wow64Answers;  // one per call; an empty queue answers "not WOW64"
   bool is64BitProcess = false;
+  // IsWow64Process2: none when the system lacks it; else what the call answers (none: it fails).
+  std::optional<std::optional<uint16_t>> wow64Process2NativeMachine;
+  uint16_t processorArchitecture = platform::kArchitectureX64;
   std::optional<std::u16string> computerName;  // none: the query fails
   platform::LocalTime localTime{};
   std::vector<uint32_t> sleeps;
@@ -53,6 +56,15 @@ class FakeServices : public platform::Services {
     return answer.succeeds;
   }
   bool ProcessIs64Bit() override { return is64BitProcess; }
+  const void* FindIsWow64Process2() override {
+    return wow64Process2NativeMachine ? &wow64Process2NativeMachine : nullptr;
+  }
+  bool CallIsWow64Process2(const void*, uint16_t* nativeMachine) override {
+    if (!*wow64Process2NativeMachine) return false;
+    *nativeMachine = **wow64Process2NativeMachine;
+    return true;
+  }
+  uint16_t NativeProcessorArchitecture() override { return processorArchitecture; }
   bool GetComputerName(char16_t* buffer, uint32_t* size) override {
     if (!computerName || computerName->size() + 1 > *size) return false;
     computerName->copy(buffer, computerName->size());
