@@ -41,6 +41,23 @@ TEST(Win32ServicesTest, Wow64ProbeAgreesWithTheNativeProcessor) {
   EXPECT_EQ(services.ProcessIs64Bit(), sizeof(void*) == 8);
 }
 
+TEST(Win32ServicesTest, BothArchitectureQueriesNameTheSameMachine) {
+  Services& services = CurrentServices();
+  const uint16_t architecture = services.NativeProcessorArchitecture();
+  if (sizeof(void*) == 8) {
+    EXPECT_TRUE(architecture == kArchitectureX64 || architecture == kArchitectureArm64);
+  }
+  const void* function = services.FindIsWow64Process2();
+  if (function == nullptr) GTEST_SKIP() << "this system has no IsWow64Process2";
+  uint16_t machine = 0;
+  ASSERT_TRUE(services.CallIsWow64Process2(function, &machine));
+  // Only an emulated process on ARM64 is told another machine by the older query.
+  if (machine == kMachineArm64) return;
+  EXPECT_EQ(machine, architecture == kArchitectureX64   ? kMachineX64
+                     : architecture == kArchitectureX86 ? kMachineX86
+                                                        : 0);
+}
+
 TEST(Win32ServicesTest, ComputerNameMatchesTheEnvironment) {
   const char* expected = std::getenv("COMPUTERNAME");
   if (expected == nullptr) GTEST_SKIP() << "COMPUTERNAME is not set";
