@@ -340,7 +340,7 @@ def main():
         try:
             prefix.boot()
             for program in filter(None, (binary, peer)):
-                prefix.check_runs(program)
+                prefix.check_runs(program, 2, b"usage: ringlog")
         except Exception:
             prefix.close()
             raise

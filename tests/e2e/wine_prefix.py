@@ -126,9 +126,9 @@ class WinePrefix:
         self._start_server()
         self._first_process([self.wine64, "wineboot", "-i"])
 
-    def check_runs(self, binary):
-        """Fails unless Wine really runs `binary`, which without arguments prints its usage and
-        exits with a non-zero code."""
+    def check_runs(self, binary, code, usage):
+        """Fails unless Wine really runs `binary`: without arguments it must exit with `code`
+        and print `usage` (bytes) on either stream."""
         if image_bits(binary) == 32:
             dlls = os.path.join(self.dll_path or "", "i386-windows", "ntdll.dll")
             if not self.dll_path or not os.path.isfile(dlls):
@@ -136,10 +136,11 @@ class WinePrefix:
                     f"{binary} is a 32-bit program, and Wine's 32-bit DLLs are missing "
                     f"({dlls} not found; pass --wine-dll-path): run scripts/install-wine32-dlls.sh")
         result = self.run(binary, [])
-        if result.returncode == 0 or not (result.stdout or result.stderr):
+        output = result.stdout + result.stderr
+        if result.returncode != code or usage not in output:
             raise RuntimeError(
                 f"Wine did not run {binary}: exit code {result.returncode}, output "
-                f"{(result.stdout + result.stderr)[:400]!r} where its usage was due. A 32-bit "
+                f"{output[:400]!r}, where its usage and exit code {code} were due. A 32-bit "
                 f"program needs Wine's 32-bit DLLs (scripts/install-wine32-dlls.sh) and a kernel "
                 f"that runs 32-bit code")
 

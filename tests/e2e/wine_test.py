@@ -96,7 +96,7 @@ def setUpModule():
     PREFIX = WinePrefix(WINE64, WINE_DLL_PATH)
     try:
         PREFIX.boot()
-        PREFIX.check_runs(BINARY)
+        PREFIX.check_runs(BINARY, cases.USAGE_EXIT, cases.USAGE)
     except Exception:
         PREFIX.close()
         raise

@@ -9,7 +9,9 @@ endif()
 
 set(HV_WINE_ENVIRONMENT WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
 set(HV_E2E_WINE --wine ${HV_WINE64})
+set(HV_WINE_DLL_PATH_32 "")
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(HV_WINE_DLL_PATH_32 ${HV_WINE_DLL_PATH})
   list(APPEND HV_E2E_WINE --wine-dll-path ${HV_WINE_DLL_PATH})
 endif()
 
@@ -25,7 +27,7 @@ set(HV_WINE_CHECK ${CMAKE_CURRENT_BINARY_DIR}/check-wine.cmake)
 file(GENERATE OUTPUT ${HV_WINE_CHECK} CONTENT "\
 set(HV_CHECK_COMMAND [==[${HV_UNIT_TEST_WINE}]==])
 set(HV_CHECK_PROGRAM [==[$<TARGET_FILE:ringlog>]==])
-set(HV_CHECK_DLL_PATH [==[$<$<EQUAL:${CMAKE_SIZEOF_VOID_P},4>:${HV_WINE_DLL_PATH}>]==])
+set(HV_CHECK_DLL_PATH [==[${HV_WINE_DLL_PATH_32}]==])
 include([==[${CMAKE_CURRENT_LIST_DIR}/CheckWine.cmake]==])
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${HV_WINE_CHECK})
@@ -42,8 +44,11 @@ add_test(NAME e2e_wine
 # and, given the other build's ringlog.exe, between a 32-bit and a 64-bit process.
 set(HV_PEER_RINGLOG "" CACHE FILEPATH
     "ringlog.exe of the other Windows build, to share the logs of the ring log suite")
+if(HV_PEER_RINGLOG)
+  set(HV_PEER_ARGS --peer-binary ${HV_PEER_RINGLOG})
+endif()
 add_test(NAME e2e_ringlog_wine
          COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/../e2e/ringlog_test.py
                  --binary $<TARGET_FILE:ringlog> --mutex-holder $<TARGET_FILE:hv_mutex_holder>
-                 $<$<BOOL:${HV_PEER_RINGLOG}>:--peer-binary=${HV_PEER_RINGLOG}> ${HV_E2E_WINE})
+                 ${HV_PEER_ARGS} ${HV_E2E_WINE})
 set_tests_properties(e2e_wine e2e_ringlog_wine PROPERTIES TIMEOUT 400)
