@@ -19,7 +19,8 @@ version=$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null) ||
   fail "libwine (the 64-bit Wine) is not installed: run scripts/install-test-deps.sh first"
 [ -n "$version" ] || fail "libwine (the 64-bit Wine) is not installed"
 
-if [ -f "$dest/i386-windows/ntdll.dll" ] && [ "$(cat "$dest/version" 2>/dev/null)" = "$version" ]; then
+cached=$(cat "$dest/version" 2>/dev/null || true)
+if [ -f "$dest/i386-windows/ntdll.dll" ] && [ "$cached" = "$version" ]; then
   echo "Wine's 32-bit DLLs ($package $version) are in $dest"
   exit 0
 fi
@@ -38,7 +39,8 @@ echo "Fetching Wine's 32-bit DLLs ($package $version) into $dest"
 apt-get "${apt_options[@]}" update >"$work/update.log" 2>&1 ||
   fail "apt-get update (with i386 added, in a private apt state) failed:
 $(cat "$work/update.log")"
-(cd "$work" && apt-get "${apt_options[@]}" download "$package=$version") >"$work/download.log" 2>&1 ||
+(cd "$work" && apt-get "${apt_options[@]}" download "$package=$version") \
+  >"$work/download.log" 2>&1 ||
   fail "cannot download $package=$version, the 32-bit half of the installed Wine; without it the
 32-bit Windows build cannot be tested. apt-get said:
 $(cat "$work/download.log")"

@@ -1,5 +1,5 @@
-"""Runs a Windows build (32-bit or 64-bit) under wine64, in a fresh prefix, with the version records and
-computer names that each test sets, and compares its exact output and exit code.
+"""Runs a Windows build (32-bit or 64-bit) under wine64, in a fresh prefix, with the version
+records and computer names that each test sets, and compares its exact output and exit code.
 
 The expected verdicts of the version matrix come from the version record the program is given
 (major, minor, product type), through os_criterion_holds below, never from Wine's names for
