@@ -16,3 +16,6 @@ if ((${#missing[@]})); then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# Wine's own 32-bit DLLs, with which wine64 runs the 32-bit Windows build.
+"$(dirname "$0")/install-wine32-dlls.sh"

@@ -11,3 +11,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The 64-bit Wine loader runs the programs of both builds; Debian keeps it out of PATH.
+find_program(HV_WINE64 NAMES wine64 HINTS /usr/lib/wine /usr/lib64/wine)

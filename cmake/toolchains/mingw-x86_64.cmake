@@ -3,8 +3,6 @@ set(HV_MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
-# Debian keeps the 64-bit loader out of PATH.
-find_program(HV_WINE64 NAMES wine64 HINTS /usr/lib/wine /usr/lib64/wine)
 if(HV_WINE64)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${HV_WINE64})
 endif()

@@ -2,7 +2,8 @@
 several writers sharing one log, and a writer killed in the middle of a write.
 
 With --wine the same cases run the Windows build under Wine, in a fresh prefix, where the locks
-are Wine's LockFileEx and named mutexes.
+are Wine's LockFileEx and named mutexes. With --peer-binary, every other writer sharing a log is
+that program (the other Windows build), so a 32-bit and a 64-bit process contend for one log.
 """
 
 import argparse
@@ -31,8 +32,9 @@ DUMP_LINE = re.compile(rb"^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}\t(.*)$", re.S)
 class Runner:
     """Starts the tool natively, or under Wine when given a prefix."""
 
-    def __init__(self, binary, prefix=None):
+    def __init__(self, binary, prefix=None, peer=None):
         self.binary = binary
+        self.peer = peer
         self.prefix = prefix
         self.env = dict(prefix.env if prefix else os.environ, LC_ALL="C.UTF-8")
 
@@ -44,6 +46,10 @@ class Runner:
         binary = binary or self.binary
         head = [self.prefix.wine64, binary] if self.prefix else [binary]
         return head + args
+
+    def writer(self, index):
+        """The program of the `index`th writer of a shared log: with a peer, every other one."""
+        return self.peer if self.peer and index % 2 else self.binary
 
     def run(self, args, stdin=b"", timeout=60):
         return subprocess.run(self.command(args), input=stdin, capture_output=True,
@@ -192,8 +198,9 @@ class RingLogTool(unittest.TestCase):
                 path = self.file(f"{name}.log")
                 self.assertEqual(self.tool("create", RUNNER.path(path), str(total + 24)).returncode, 0)
                 # All writers are waiting on their input before any gets it, so they overlap.
-                writers = [RUNNER.start(["write", *options, RUNNER.path(path)])
-                           for _ in range(processes)]
+                writers = [RUNNER.start(["write", *options, RUNNER.path(path)],
+                                        binary=RUNNER.writer(p))
+                           for p in range(processes)]
                 for p, writer in enumerate(writers):
                     writer.stdin.write(b"".join(b"process %d message %d\n" % (p, i)
                                                 for i in range(each)))
@@ -316,18 +323,28 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
     parser.add_argument("--mutex-holder", required=True, help="the hv_mutex_holder test helper")
-    parser.add_argument("--wine", help="run the Windows build with this wine64 loader")
+    parser.add_argument("--peer-binary", help="a ringlog of the other Windows build, for half "
+                                              "of the writers that share a log")
+    from wine_prefix import WinePrefix, add_wine_options, find_wine64
+    add_wine_options(parser)
     args, rest = parser.parse_known_args()
+    binary = os.path.abspath(args.binary)
+    peer = os.path.abspath(args.peer_binary) if args.peer_binary else None
     prefix = None
     if args.wine:
-        from wine_prefix import WinePrefix, find_wine64
         wine64 = find_wine64(args.wine)
         if wine64 is None:
             print("no wine64 here", file=sys.stderr)
             return 77
-        prefix = WinePrefix(wine64)
-        prefix.boot()
-    RUNNER = Runner(os.path.abspath(args.binary), prefix)
+        prefix = WinePrefix(wine64, args.wine_dll_path)
+        try:
+            prefix.boot()
+            for program in filter(None, (binary, peer)):
+                prefix.check_runs(program, 2, b"usage: ringlog")
+        except Exception:
+            prefix.close()
+            raise
+    RUNNER = Runner(binary, prefix, peer)
     MUTEX_HOLDER = os.path.abspath(args.mutex_holder)
     try:
         program = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2)

@@ -15,10 +15,17 @@ the server keeps it for every later process. To change it, the server is replace
 process starts inside a private UTS namespace whose host name is set first. The server is
 told to outlive its last client by a minute, so that it cannot exit (and forget the name) between
 two runs, yet goes away by itself if the suite is killed.
+
+32-bit programs: wine64 runs them in its new-WoW64 mode when WINEDLLPATH names the folder that
+holds Wine's own 32-bit DLLs (i386-windows/, see scripts/install-wine32-dlls.sh). Without them
+Wine starts such a program, prints nothing and reports success, so a suite checks that its program
+really ran before it trusts any result. A 32-bit program reads the 32-bit view of the registry
+(Wow6432Node), so the version record is written in both views; ProductOptions is shared.
 """
 
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -26,6 +33,7 @@ import tempfile
 PRODUCT_OPTIONS = {1: "WinNT", 2: "LanmanNT", 3: "ServerNT"}
 
 VERSION_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
+VERSION_KEY_32 = r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion"
 PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\ProductOptions"
 WINE_KEY = r"HKEY_CURRENT_USER\Software\Wine"
 
@@ -40,6 +48,25 @@ def find_wine64(hint=None):
         if candidate and os.access(candidate, os.X_OK):
             return candidate
     return None
+
+
+def image_bits(path):
+    """32 or 64: the machine a Windows executable is built for, from its PE header."""
+    with open(path, "rb") as f:
+        image = f.read(4096)
+    (pe_offset,) = struct.unpack_from("<I", image, 0x3C)
+    if image[pe_offset:pe_offset + 4] != b"PE\0\0":
+        raise ValueError(f"{path} is no Windows executable")
+    (machine,) = struct.unpack_from("<H", image, pe_offset + 4)
+    return {0x14C: 32, 0x8664: 64}[machine]
+
+
+def add_wine_options(parser):
+    """The command-line options that say how to run the Windows build under Wine."""
+    parser.add_argument("--wine", help="the 64-bit Wine loader (default: wine64)")
+    parser.add_argument("--wine-dll-path",
+                        help="the folder that holds Wine's 32-bit DLLs (i386-windows/), which a "
+                             "32-bit program needs; see scripts/install-wine32-dlls.sh")
 
 
 def can_set_host_name():
@@ -59,26 +86,30 @@ def version_registry_text(major, minor, build, product_type):
         "",
         f"[{WINE_KEY}]",
         '"Version"=-',
-        "",
-        f"[{VERSION_KEY}]",
-        f'"CurrentVersion"="{major}.{minor}"',
-        f'"CurrentBuild"="{build}"',
-        f'"CurrentBuildNumber"="{build}"',
-        '"CSDVersion"=-',
     ]
-    # Windows 10 and later also keep the version as numbers; Wine 8 reads the text either way.
-    if major >= 10:
-        lines += [f'"CurrentMajorVersionNumber"=dword:{major:08x}',
-                  f'"CurrentMinorVersionNumber"=dword:{minor:08x}']
-    else:
-        lines += ['"CurrentMajorVersionNumber"=-', '"CurrentMinorVersionNumber"=-']
+    for key in (VERSION_KEY, VERSION_KEY_32):
+        lines += [
+            "",
+            f"[{key}]",
+            f'"CurrentVersion"="{major}.{minor}"',
+            f'"CurrentBuild"="{build}"',
+            f'"CurrentBuildNumber"="{build}"',
+            '"CSDVersion"=-',
+        ]
+        # Windows 10 and later also keep the version as numbers; Wine 8 reads the text either way.
+        if major >= 10:
+            lines += [f'"CurrentMajorVersionNumber"=dword:{major:08x}',
+                      f'"CurrentMinorVersionNumber"=dword:{minor:08x}']
+        else:
+            lines += ['"CurrentMajorVersionNumber"=-', '"CurrentMinorVersionNumber"=-']
     lines += ["", f"[{PRODUCT_KEY}]", f'"ProductType"="{PRODUCT_OPTIONS[product_type]}"', ""]
     return "\r\n".join(lines)
 
 
 class WinePrefix:
-    def __init__(self, wine64):
+    def __init__(self, wine64, dll_path=None):
         self.wine64 = wine64
+        self.dll_path = dll_path
         beside = os.path.join(os.path.dirname(wine64), "wineserver")
         self.wineserver = beside if os.access(beside, os.X_OK) else shutil.which("wineserver")
         self.path = tempfile.mkdtemp(prefix="hv-wine-")
@@ -87,11 +118,31 @@ class WinePrefix:
         # No window may open: the suite runs headless.
         for name in ("DISPLAY", "WAYLAND_DISPLAY"):
             self.env.pop(name, None)
+        if dll_path:
+            self.env["WINEDLLPATH"] = dll_path
         self.host = None  # the computer name the running server holds, when the suite set it
 
     def boot(self):
         self._start_server()
         self._first_process([self.wine64, "wineboot", "-i"])
+
+    def check_runs(self, binary, code, usage):
+        """Fails unless Wine really runs `binary`: without arguments it must exit with `code`
+        and print `usage` (bytes) on either stream."""
+        if image_bits(binary) == 32:
+            dlls = os.path.join(self.dll_path or "", "i386-windows", "ntdll.dll")
+            if not self.dll_path or not os.path.isfile(dlls):
+                raise RuntimeError(
+                    f"{binary} is a 32-bit program, and Wine's 32-bit DLLs are missing "
+                    f"({dlls} not found; pass --wine-dll-path): run scripts/install-wine32-dlls.sh")
+        result = self.run(binary, [])
+        output = result.stdout + result.stderr
+        if result.returncode != code or usage not in output:
+            raise RuntimeError(
+                f"Wine did not run {binary}: exit code {result.returncode}, output "
+                f"{output[:400]!r}, where its usage and exit code {code} were due. A 32-bit "
+                f"program needs Wine's 32-bit DLLs (scripts/install-wine32-dlls.sh) and a kernel "
+                f"that runs 32-bit code")
 
     def close(self):
         self._stop_server()

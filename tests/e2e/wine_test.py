@@ -1,5 +1,5 @@
-"""Runs the 64-bit Windows build under Wine, in a fresh prefix, with the version records and
-computer names that each test sets, and compares its exact output and exit code.
+"""Runs a Windows build (32-bit or 64-bit) under wine64, in a fresh prefix, with the version
+records and computer names that each test sets, and compares its exact output and exit code.
 
 The expected verdicts of the version matrix come from the version record the program is given
 (major, minor, product type), through os_criterion_holds below, never from Wine's names for
@@ -17,10 +17,11 @@ from dataclasses import dataclass
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cases  # noqa: E402
-from wine_prefix import WinePrefix, can_set_host_name, find_wine64  # noqa: E402
+from wine_prefix import WinePrefix, add_wine_options, can_set_host_name, find_wine64  # noqa: E402
 
 BINARY = None
 WINE64 = None
+WINE_DLL_PATH = None
 
 # Wine starts a process in well under a second once its server runs; a few at a time keep both
 # cores busy.
@@ -125,9 +126,10 @@ PREFIX = None  # one fresh prefix for the whole run
 
 def setUpModule():
     global PREFIX
-    PREFIX = WinePrefix(WINE64)
+    PREFIX = WinePrefix(WINE64, WINE_DLL_PATH)
     try:
         PREFIX.boot()
+        PREFIX.check_runs(BINARY, cases.USAGE_EXIT, cases.USAGE)
     except Exception:
         PREFIX.close()
         raise
@@ -161,7 +163,8 @@ class VersionMatrix(WineSuite):
                 with self.subTest(record=str(record), option=option):
                     self.assertOutcome(result, *cases.verdict(os_criterion_holds(option, record)))
 
-    def test_64_bit_process_sees_a_64_bit_system_whatever_the_record(self):
+    def test_sees_a_64_bit_system_whatever_the_record(self):
+        # The 32-bit build learns it from its WOW64 probes; the 64-bit one from being 64-bit.
         for record in (RECORDS[0], WINDOWS_7, WINDOWS_10):
             self.given(record)
             results = self.run_all([["/platform:64"], ["/platform:32"]])
@@ -276,9 +279,10 @@ class CommandLine(WineSuite):
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
-    parser.add_argument("--wine", help="the 64-bit Wine loader (default: wine64)")
+    add_wine_options(parser)
     options, rest = parser.parse_known_args()
     BINARY = os.path.abspath(options.binary)
+    WINE_DLL_PATH = options.wine_dll_path
     WINE64 = find_wine64(options.wine)
     if WINE64 is None:
         sys.exit("wine64 not found")

@@ -1,28 +1,54 @@
-# The Windows build's tests run under Wine, each suite in a Wine prefix of its own so that no run
-# depends on (or changes) the user's.
+# The Windows build's tests run under wine64 (the 32-bit build in its new-WoW64 mode), each suite
+# in a Wine prefix of its own so that no run depends on (or changes) the user's.
 
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  # No Wine here can load this build's programs, e.g. a 32-bit build on a 64-bit-only kernel.
-  add_test(NAME unit_tests_under_wine
-           COMMAND sh -c "echo 'no Wine here can run this build: compiled and linked'; exit 77")
-  set_tests_properties(unit_tests_under_wine PROPERTIES SKIP_RETURN_CODE 77)
+  message(WARNING "wine64 not found: the Windows build cannot be tested (install Wine)")
+  add_test(NAME wine_runs_this_build COMMAND sh -c "echo 'wine64 not found: install Wine'; exit 1")
   return()
 endif()
 
 set(HV_WINE_ENVIRONMENT WINEDEBUG=-all "WINEDLLOVERRIDES=mscoree,mshtml=")
+set(HV_E2E_WINE --wine ${HV_WINE64})
+set(HV_WINE_DLL_PATH_32 "")
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(HV_WINE_DLL_PATH_32 ${HV_WINE_DLL_PATH})
+  list(APPEND HV_E2E_WINE --wine-dll-path ${HV_WINE_DLL_PATH})
+endif()
 
 # Wine creates the prefix on first use, during discovery, before any test runs.
 set(HV_UNIT_TEST_WINE ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
     ${HV_WINE_ENVIRONMENT} ${CMAKE_CROSSCOMPILING_EMULATOR})
 set_target_properties(hv_unit_tests PROPERTIES CROSSCOMPILING_EMULATOR "${HV_UNIT_TEST_WINE}")
+
+# A program that Wine cannot run may still end with exit code 0 and no output (a 32-bit one
+# without Wine's 32-bit DLLs does), which would pass for a result. So before CTest discovers or
+# runs any test here, it checks that Wine really runs this build, and stops with the reason if not.
+set(HV_WINE_CHECK ${CMAKE_CURRENT_BINARY_DIR}/check-wine.cmake)
+file(GENERATE OUTPUT ${HV_WINE_CHECK} CONTENT "\
+set(HV_CHECK_COMMAND [==[${HV_UNIT_TEST_WINE}]==])
+set(HV_CHECK_PROGRAM [==[$<TARGET_FILE:ringlog>]==])
+set(HV_CHECK_DLL_PATH [==[${HV_WINE_DLL_PATH_32}]==])
+include([==[${CMAKE_CURRENT_LIST_DIR}/CheckWine.cmake]==])
+")
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${HV_WINE_CHECK})
+
 include(GoogleTest)
 gtest_discover_tests(hv_unit_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 
-# The end-to-end suite drives the 64-bit program; it makes and removes its own prefix.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
-  add_test(NAME e2e_wine
-           COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/e2e/wine_test.py
-                   --binary $<TARGET_FILE:hostvetter> --wine ${CMAKE_CROSSCOMPILING_EMULATOR})
-  set_tests_properties(e2e_wine PROPERTIES TIMEOUT 400)
+# The end-to-end suites make and remove their own prefixes.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME e2e_wine
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/../e2e/wine_test.py
+                 --binary $<TARGET_FILE:hostvetter> ${HV_E2E_WINE})
+# The ringlog process suite: real LockFileEx and named mutexes, between processes of this build
+# and, given the other build's ringlog.exe, between a 32-bit and a 64-bit process.
+set(HV_PEER_RINGLOG "" CACHE FILEPATH
+    "ringlog.exe of the other Windows build, to share the logs of the ring log suite")
+if(HV_PEER_RINGLOG)
+  set(HV_PEER_ARGS --peer-binary ${HV_PEER_RINGLOG})
 endif()
+add_test(NAME e2e_ringlog_wine
+         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/../e2e/ringlog_test.py
+                 --binary $<TARGET_FILE:ringlog> --mutex-holder $<TARGET_FILE:hv_mutex_holder>
+                 ${HV_PEER_ARGS} ${HV_E2E_WINE})
+set_tests_properties(e2e_wine e2e_ringlog_wine PROPERTIES TIMEOUT 400)

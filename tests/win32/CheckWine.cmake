@@ -1,0 +1,20 @@
+# Included by CTest before the tests of a Windows build are discovered: stops the run unless Wine
+# really runs a program of this build. HV_CHECK_PROGRAM (ringlog), started with no arguments, must
+# print its usage and exit with 2 under HV_CHECK_COMMAND. HV_CHECK_DLL_PATH, for the 32-bit build,
+# is the folder that must hold Wine's 32-bit DLLs.
+if(HV_CHECK_DLL_PATH AND NOT EXISTS "${HV_CHECK_DLL_PATH}/i386-windows/ntdll.dll")
+  message(FATAL_ERROR
+    "Wine's 32-bit DLLs are missing (${HV_CHECK_DLL_PATH}/i386-windows/ntdll.dll not found). "
+    "Without them wine64 starts a 32-bit program, prints nothing and reports success, so no test "
+    "of this build can be trusted. Run scripts/install-wine32-dlls.sh as root, or point the "
+    "cache variable HV_WINE_DLL_PATH at the folder that holds i386-windows/.")
+endif()
+execute_process(COMMAND ${HV_CHECK_COMMAND} ${HV_CHECK_PROGRAM} RESULT_VARIABLE hv_check_code
+                OUTPUT_VARIABLE hv_check_out ERROR_VARIABLE hv_check_err TIMEOUT 120)
+if(NOT hv_check_code EQUAL 2 OR NOT hv_check_err MATCHES "usage: ringlog")
+  message(FATAL_ERROR
+    "Wine did not run ${HV_CHECK_PROGRAM}: exit code ${hv_check_code}, output "
+    "\"${hv_check_out}${hv_check_err}\", where its usage and exit code 2 were due. A 32-bit "
+    "program needs Wine's 32-bit DLLs (scripts/install-wine32-dlls.sh) and a kernel that can run "
+    "32-bit code; no test of this build can run until Wine runs it.")
+endif()
