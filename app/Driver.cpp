@@ -1,5 +1,7 @@
 #include "app/Driver.h"
 
+#include <string_view>
+
 #include "API/Windows/Platform/VersionUnit.h"
 #include "app/Criteria.h"
 #include "app/Usage.h"
@@ -11,10 +13,6 @@ namespace hv {
 namespace {
 
 constexpr uint32_t kNameBufferUnits = 1023;
-
-void AppendFrom(WideText& value, const WideText& argument, int32_t position) {
-  value.Append(argument.Data() + position);
-}
 
 WideText& Normalise(WideText& text) {
   text.TrimLeft().TrimRight();
@@ -46,20 +44,29 @@ int RunDriver(int argc, const char16_t* const* argv) {
   WideText computerName;
   bool quiet = false;
 
+  // Tried in this order; the first pattern that matches decides. A value starts where its
+  // pattern's star stands. /QUIET carries no value.
+  const struct {
+    std::u16string_view pattern;
+    WideText* value;
+  } switches[] = {{u"/NAME:*", &namePattern},
+                  {u"/OS:*", &osValue},
+                  {u"/PLATFORM:*", &platformValue},
+                  {u"/QUIET*", nullptr}};
+
   for (int i = 1; i < argc; ++i) {
     WideText argument;
     argument.Append(argv[i]);
     platform::WideUpperInPlace(argument.Buffer());
     argument.TrimLeft().TrimRight();
-    const char16_t* text = argument.Data();
-    if (WildcardMatch(text, 0, u"/NAME:*", 0) != 0) {
-      AppendFrom(namePattern, argument, 6);
-    } else if (WildcardMatch(text, 0, u"/OS:*", 0) != 0) {
-      AppendFrom(osValue, argument, 4);
-    } else if (WildcardMatch(text, 0, u"/PLATFORM:*", 0) != 0) {
-      AppendFrom(platformValue, argument, 10);
-    } else if (WildcardMatch(text, 0, u"/QUIET*", 0) != 0) {
-      quiet = true;
+    for (const auto& sw : switches) {
+      if (WildcardMatch(argument.Data(), 0, sw.pattern.data(), 0) == 0) continue;
+      if (sw.value == nullptr) {
+        quiet = true;
+      } else {
+        sw.value->Append(argument.Data() + (sw.pattern.size() - 1));
+      }
+      break;
     }
   }
   // The platform value is deliberately left as collected: only the OS value and the name

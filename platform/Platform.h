@@ -31,14 +31,15 @@ void WideUpperInPlace(char16_t* text);
 // MultiByteToWideChar(CP_ACP, 0, ...): converts exactly `sourceBytes` bytes (no terminator is
 // implied). Returns the units written, or 0 when `destination` is too small. With
 // `destinationUnits` 0 it writes nothing and returns the units needed. Bytes that are not valid in
-// the code page become U+FFFD.
+// the code page become U+FFFD on Windows; the POSIX stand-in turns each such byte into its own lone
+// surrogate (U+DC80 to U+DCFF), which WideToAnsi turns back into the byte.
 int32_t AnsiToWide(const char* source, int32_t sourceBytes, char16_t* destination,
                    int32_t destinationUnits);
 
 // WideCharToMultiByte(CP_ACP, 0, ...): the same contract in the other direction. A unit the code
 // page cannot represent becomes a close letter where Windows knows one (U+0101 becomes 'a'), else
 // the code page's default character; the POSIX stand-in always uses the default character, as it
-// does for a lone surrogate.
+// does for a lone surrogate other than an escaped byte.
 int32_t WideToAnsi(const char16_t* source, int32_t sourceUnits, char* destination,
                    int32_t destinationBytes);
 

@@ -1,6 +1,10 @@
 // POSIX stand-in for the Windows text services: the locale chosen by the console entry plays the
 // part of the ANSI code page. glibc's wchar_t holds whole code points, so UTF-16 surrogate pairs
 // are joined and split here.
+//
+// A byte the locale cannot decode becomes the lone surrogate U+DC80 + (byte - 0x80) and turns back
+// into the same byte: two different undecodable names must never compare or match as equal, and
+// a value echoed in a message must come out as it went in.
 #include <climits>
 #include <cwchar>
 #include <cwctype>
@@ -13,9 +17,11 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 constexpr char kDefaultChar = '?';
+constexpr char32_t kEscapeBase = 0xDC00;
 
 bool IsHighSurrogate(char32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool IsEscapedByte(char32_t u) { return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF; }
 
 // Emits into destination when there is room; counts either way. Returns false on overflow.
 class UnitSink {
@@ -37,7 +43,7 @@ class UnitSink {
   int32_t count_ = 0;
 };
 
-// Decodes the UTF-16 text into code points; a lone surrogate becomes -1.
+// Decodes the UTF-16 text into code points; a lone surrogate is passed on as itself.
 template <typename Visit>
 void ForEachCodePoint(const char16_t* source, int32_t units, Visit visit) {
   for (int32_t i = 0; i < units; ++i) {
@@ -45,19 +51,17 @@ void ForEachCodePoint(const char16_t* source, int32_t units, Visit visit) {
     if (IsHighSurrogate(u) && i + 1 < units && IsLowSurrogate(source[i + 1])) {
       u = 0x10000 + ((u - 0xD800) << 10) + (source[i + 1] - 0xDC00);
       ++i;
-    } else if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
-      if (!visit(static_cast<wint_t>(WEOF))) return;
-      continue;
     }
-    if (!visit(static_cast<wint_t>(u))) return;
+    if (!visit(u)) return;
   }
 }
 
+// Lone surrogates stay themselves, so texts that differ only in undecodable bytes stay different.
 std::wstring ToWideString(const char16_t* text) {
   std::wstring out;
   if (text == nullptr) return out;
-  ForEachCodePoint(text, WideLength(text), [&](wint_t c) {
-    out.push_back(c == WEOF ? static_cast<wchar_t>(kReplacement) : static_cast<wchar_t>(c));
+  ForEachCodePoint(text, WideLength(text), [&](char32_t c) {
+    out.push_back(static_cast<wchar_t>(c));
     return true;
   });
   return out;
@@ -104,8 +108,9 @@ int32_t AnsiToWide(const char* source, int32_t sourceBytes, char16_t* destinatio
     const size_t used = std::mbrtowc(&c, source + i, static_cast<size_t>(sourceBytes - i), &state);
     char32_t code;
     if (used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2)) {
-      // Invalid or cut-off sequence: one replacement character, then resynchronise.
-      code = kReplacement;
+      // Invalid or cut-off sequence: escape its first byte, then resynchronise.
+      const auto byte = static_cast<unsigned char>(source[i]);
+      code = byte >= 0x80 ? kEscapeBase + byte : kReplacement;
       state = std::mbstate_t{};
       i += 1;
     } else {
@@ -130,11 +135,16 @@ int32_t WideToAnsi(const char16_t* source, int32_t sourceUnits, char* destinatio
   if (source == nullptr || sourceUnits <= 0 || destinationBytes < 0) return 0;
   int32_t count = 0;
   bool overflow = false;
-  ForEachCodePoint(source, sourceUnits, [&](wint_t c) {
+  ForEachCodePoint(source, sourceUnits, [&](char32_t c) {
     char bytes[MB_LEN_MAX];
     std::mbstate_t state{};
-    size_t n =
-        c == WEOF ? static_cast<size_t>(-1) : std::wcrtomb(bytes, static_cast<wchar_t>(c), &state);
+    size_t n = static_cast<size_t>(-1);
+    if (IsEscapedByte(c)) {
+      bytes[0] = static_cast<char>(c - kEscapeBase);
+      n = 1;
+    } else if (!IsHighSurrogate(c) && !IsLowSurrogate(c)) {
+      n = std::wcrtomb(bytes, static_cast<wchar_t>(c), &state);
+    }
     if (n == static_cast<size_t>(-1)) {
       bytes[0] = kDefaultChar;
       n = 1;

@@ -161,12 +161,14 @@ TEST_F(Utf8Locale, NarrowAndBackKeepsEveryCharacter) {
   EXPECT_STREQ(t.ToNarrow(), utf8);
 }
 
-TEST_F(Utf8Locale, InvalidBytesBecomeReplacementCharacters) {
-  WideText t;
-  t.AppendNarrow(
+TEST_F(Utf8Locale, InvalidBytesSurviveTheRoundTrip) {
+  const char* bytes =
       "a\xff"
-      "b\xc3");
-  EXPECT_EQ(Units(t), u"a\uFFFDb\uFFFD");
+      "b\xc3";
+  WideText t;
+  t.AppendNarrow(bytes);
+  EXPECT_EQ(Units(t), u"a\xDCFF" u"b\xDCC3");
+  EXPECT_STREQ(t.ToNarrow(), bytes);
 }
 
 }  // namespace
