@@ -19,6 +19,20 @@ using testing::FakeServices;
 using testing::RecordingLog;
 using testing::Version;
 
+// The facts as they stand when the test program's entry has started, before any test resets them.
+VersionFactsRecord factsAtEntry{};
+class FactsAtEntry : public ::testing::Environment {
+  void SetUp() override { factsAtEntry = VersionFacts; }
+};
+[[maybe_unused]] ::testing::Environment* const factsAtEntryProbe =
+    ::testing::AddGlobalTestEnvironment(new FactsAtEntry);
+
+TEST(VersionUnitStartUpTest, FactsAreGatheredBeforeTheEntryOfAnyProgramLinkingTheUnit) {
+  // Every gathering here settles the bitness one way or the other: a 64-bit process knows it
+  // without a version record, and each Windows we test on supplies one.
+  EXPECT_NE(factsAtEntry.Is64Bit != 0, factsAtEntry.Is32Bit != 0);
+}
+
 // Every yes/no fact by name, so a table row can list just the ones that must be 1.
 std::map<std::string, int32_t> Flags(const VersionFactsRecord& f) {
   return {{"IsClassic", f.IsClassic},

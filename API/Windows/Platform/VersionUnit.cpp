@@ -223,9 +223,17 @@ void ReleaseVersionTexts() {
   ReplaceText(VersionFacts.ServicePackText, nullptr);
 }
 
-void StartVersionUnit() {
-  GatherVersionFacts();
-  std::atexit(ReleaseVersionTexts);
-}
+namespace {
+
+// The unit's start-up action: it runs before the entry of every program that links the unit, and
+// registers the exit action that frees the texts.
+struct StartUp {
+  StartUp() {
+    GatherVersionFacts();
+    std::atexit(ReleaseVersionTexts);
+  }
+} startUp;
+
+}  // namespace
 
 }  // namespace hv

@@ -64,7 +64,8 @@ struct VersionFactsRecord {
   WideText* ServicePackText;           // owned, or null
 };
 
-// Zero at program load; written only by GatherVersionFacts (and IsWow64).
+// Zero at program load, then filled by the unit's start-up action before the program's entry runs
+// (its exit action frees the texts). Written only by GatherVersionFacts (and IsWow64).
 extern VersionFactsRecord VersionFacts;
 
 // 1 after a successful gathering; 0 when the system supplied no version record, in which case
@@ -77,8 +78,5 @@ int32_t IsWow64();
 
 // Frees VersionDescription, then ServicePackText.
 void ReleaseVersionTexts();
-
-// The start-up action: gathers the facts and arranges for the texts to be released at exit.
-void StartVersionUnit();
 
 }  // namespace hv
