@@ -8,15 +8,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cases  # noqa: E402
+from host_name import can_set_host_name, under_host_name  # noqa: E402
 
 BINARY = None
-
-
-def can_set_host_name():
-    probe = subprocess.run(["unshare", "-u", "sh", "-c",
-                            "printf hv-probe > /proc/sys/kernel/hostname"],
-                           capture_output=True)
-    return probe.returncode == 0
 
 
 def binary_is_64_bit():
@@ -44,10 +38,7 @@ def run(case):
     args = [a if isinstance(a, bytes) else a.encode("utf-8") for a in case.args]
     command = [BINARY.encode()] + args
     if case.host is not None:
-        # A private UTS namespace gives the child its own host name.
-        command = [b"unshare", b"-u", b"sh", b"-c",
-                   b'printf %s "$0" > /proc/sys/kernel/hostname && exec "$@"',
-                   case.host.encode()] + command
+        command = under_host_name(case.host, command)
     return subprocess.run(command, capture_output=True, env=env, timeout=30)
 
 

@@ -30,6 +30,8 @@ import subprocess
 import sys
 import tempfile
 
+from host_name import under_host_name
+
 PRODUCT_OPTIONS = {1: "WinNT", 2: "LanmanNT", 3: "ServerNT"}
 
 VERSION_KEY = r"HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion"
@@ -38,7 +40,6 @@ PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\ProductOptio
 WINE_KEY = r"HKEY_CURRENT_USER\Software\Wine"
 
 # Sets the host name of a fresh UTS namespace, then becomes the command that follows.
-SET_HOST_NAME = 'printf %s "$0" > /proc/sys/kernel/hostname && exec "$@"'
 
 
 def find_wine64(hint=None):
@@ -67,16 +68,6 @@ def add_wine_options(parser):
     parser.add_argument("--wine-dll-path",
                         help="the folder that holds Wine's 32-bit DLLs (i386-windows/), which a "
                              "32-bit program needs; see scripts/install-wine32-dlls.sh")
-
-
-def can_set_host_name():
-    try:
-        probe = subprocess.run(["unshare", "-u", "sh", "-c",
-                                "printf hv-probe > /proc/sys/kernel/hostname"],
-                               capture_output=True, timeout=30)
-    except OSError:
-        return False
-    return probe.returncode == 0
 
 
 def version_registry_text(major, minor, build, product_type):
@@ -168,8 +159,7 @@ class WinePrefix:
             self._stop_server()
             self._start_server()
             try:
-                self._first_process(["unshare", "-u", "sh", "-c", SET_HOST_NAME, host,
-                                     self.wine64, "cmd", "/c", "exit"])
+                self._first_process(under_host_name(host, [self.wine64, "cmd", "/c", "exit"]))
                 break
             except RuntimeError as failure:
                 if attempt == 2:

@@ -17,7 +17,8 @@ from dataclasses import dataclass
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import cases  # noqa: E402
-from wine_prefix import WinePrefix, add_wine_options, can_set_host_name, find_wine64  # noqa: E402
+from host_name import can_set_host_name  # noqa: E402
+from wine_prefix import WinePrefix, add_wine_options, find_wine64  # noqa: E402
 
 BINARY = None
 WINE64 = None
