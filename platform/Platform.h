@@ -63,6 +63,10 @@ struct VersionRecord {
   uint8_t reserved = 0;
 };
 
+// The GetSystemMetrics indexes the version facts ask for.
+inline constexpr int32_t kMetricTabletPC = 86;     // SM_TABLETPC
+inline constexpr int32_t kMetricMediaCenter = 87;  // SM_MEDIACENTER
+
 // The codes the architecture probes answer.
 inline constexpr uint16_t kMachineX86 = 0x014C;           // IMAGE_FILE_MACHINE_I386
 inline constexpr uint16_t kMachineX64 = 0x8664;           // IMAGE_FILE_MACHINE_AMD64

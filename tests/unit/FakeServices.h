@@ -39,8 +39,8 @@ class FakeServices : public platform::Services {
   }
   int32_t GetSystemMetric(int32_t index) override {
     metricsAsked.push_back(index);
-    if (index == 87) return mediaCenter;
-    if (index == 86) return tabletPC;
+    if (index == platform::kMetricMediaCenter) return mediaCenter;
+    if (index == platform::kMetricTabletPC) return tabletPC;
     return 0;
   }
   const void* FindIsWow64Process() override { return hasIsWow64Process ? this : nullptr; }

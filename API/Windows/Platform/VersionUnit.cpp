@@ -27,8 +27,6 @@ constexpr uint16_t kSuiteEnterprise = 0x0002;
 constexpr uint16_t kSuiteDatacenter = 0x0080;
 constexpr uint16_t kSuitePersonal = 0x0200;
 constexpr uint16_t kSuiteBlade = 0x0400;
-constexpr int32_t kMetricTabletPC = 86;
-constexpr int32_t kMetricMediaCenter = 87;
 
 int32_t Flag(bool value) { return value ? 1 : 0; }
 
@@ -135,8 +133,8 @@ void SetEditions(VersionFactsRecord& f, const platform::VersionRecord& r) {
       f.IsWinXPPro = 1;
     }
     platform::Services& services = platform::CurrentServices();
-    if (services.GetSystemMetric(kMetricMediaCenter) != 0) f.IsMediaCenter = 1;
-    if (services.GetSystemMetric(kMetricTabletPC) != 0) f.IsTabletPC = 1;
+    if (services.GetSystemMetric(platform::kMetricMediaCenter) != 0) f.IsMediaCenter = 1;
+    if (services.GetSystemMetric(platform::kMetricTabletPC) != 0) f.IsTabletPC = 1;
   } else if (f.IsWin2003 != 0) {
     if ((r.suiteMask & kSuiteDatacenter) != 0) {
       f.IsWin2003Datacenter = 1;
