@@ -13,9 +13,15 @@ namespace hv::platform {
 
 void PrintStdout(const char* text) {
   if (text == nullptr) return;
-  for (const char* p = text; *p != 0; ++p) {
-    if (*p == '\n') std::fputc('\r', stdout);
-    std::fputc(*p, stdout);
+  // Runs between line feeds go out whole; each line feed gets its carriage return.
+  for (const char* p = text; *p != 0;) {
+    const size_t run = std::strcspn(p, "\n");
+    std::fwrite(p, 1, run, stdout);
+    p += run;
+    if (*p == '\n') {
+      std::fwrite("\r\n", 1, 2, stdout);
+      ++p;
+    }
   }
 }
 

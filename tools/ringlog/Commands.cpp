@@ -33,7 +33,10 @@ int Failed(const std::u16string& message) {
   return kFailed;
 }
 
-std::string DumpLine(const LogEntry& entry) {
+// One record as one line: its time, a tab, its text. The text reaches a terminal visibly and
+// harmlessly: line breaks and tabs become spaces, every other control byte is spelled \xHH.
+void AppendDumpLine(const LogEntry& entry, std::string* out) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   platform::LocalTime t;
   char stamp[48] = "(no valid time)";
   if (DecodeDateTime(entry.time, &t)) {
@@ -41,12 +44,19 @@ std::string DumpLine(const LogEntry& entry) {
                   unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
                   unsigned{t.second});
   }
-  std::string line = std::string(stamp) + "\t" + entry.text + "\n";
-  // One record, one line, whatever the message held.
-  for (size_t i = line.size() - 1; i-- > 0;) {
-    if (line[i] == '\n' || line[i] == '\r') line[i] = ' ';
+  out->append(stamp);
+  out->push_back('\t');
+  for (const char c : entry.text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n' || c == '\r' || c == '\t') {
+      out->push_back(' ');
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out->append({'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]});
+    } else {
+      out->push_back(c);
+    }
   }
-  return line;
+  out->push_back('\n');
 }
 
 }  // namespace
@@ -115,7 +125,18 @@ int WriteCommand(const Arguments& args) {
 int DumpCommand(const Arguments& args) {
   if (args.size() != 1) return Misused(u"dump takes a FILE");
   FileStream stream(args[0], FileStream::Mode::kReadOnly);
-  for (const LogEntry& entry : ReadRingLog(stream)) platform::PrintStdout(DumpLine(entry).c_str());
+  // Printed in pieces of some 64 KB: few calls, little memory, whatever the log's size.
+  constexpr size_t kPiece = 65536;
+  std::string out;
+  out.reserve(kPiece + 8192);
+  ForEachRecord(stream, [&out](const LogEntry& entry) {
+    AppendDumpLine(entry, &out);
+    if (out.size() >= kPiece) {
+      platform::PrintStdout(out.c_str());
+      out.clear();
+    }
+  });
+  platform::PrintStdout(out.c_str());
   return kDone;
 }
 
