@@ -353,16 +353,18 @@ class RingLogRefusesAndSurvives(unittest.TestCase):
         # table entry and header a byte every half second, so kills spread over ten seconds hit
         # every part of the write. Each victim has its own log, so they all run at once.
         starts = [("lap", 3, 3), ("lap256", 3, 3 * 255), ("slot256", 300, 255), ("mid", 3, 4)]
-        victims = []
-        for k in range(14):
+        logs = []
+        for k in range(9):
             label, slots, writes = starts[k % len(starts)]
             name = "%s-%d.log" % (label, k)
-            path = self.settled(name, slots, writes)
-            options = ["--buffered"] if k % 5 == 4 else []
+            logs.append((k, name, self.settled(name, slots, writes), slots, writes))
+        victims = []
+        for k, name, path, slots, writes in logs:
+            options = ["--buffered"] if k % 4 == 3 else []
             process = RUNNER.start(["write", *options, "--write-limit", "1000", RUNNER.path(path)])
             process.stdin.write(b"victim\n")
             process.stdin.flush()
-            victims.append((name, path, slots, writes, process, 0.3 + 0.8 * k))
+            victims.append((name, path, slots, writes, process, 0.3 + 1.3 * k))
         begun = time.monotonic()
         for name, path, slots, writes, process, at in victims:
             time.sleep(max(0, begun + at - time.monotonic()))
