@@ -82,8 +82,9 @@ void ForEachRecord(LogStream& stream, const std::function<void(const LogEntry&)>
   }
   const SlotTable& table = *checked;
   const int32_t slots = header.slotCount;
-  // Enough records a batch to read at the speed of the disk, few enough to keep memory small.
-  constexpr int32_t kBatch = 32;
+  // Enough records a batch (about 1 MB) to read at the speed of the disk with few calls and
+  // locks, few enough to keep memory small.
+  constexpr int32_t kBatch = 512;
   std::vector<uint8_t> batch(static_cast<size_t>(kBatch) * kRecordBytes);
   LogEntry entry;
   // The older lap first; within a lap, slots were written in increasing order.
