@@ -43,19 +43,15 @@ int64_t FileStream::SizeRaw() {
   return size;
 }
 
-void FileStream::SeekRaw(int64_t offset, SeekOrigin origin) {
-  if (!file_.Seek(offset, origin)) Raise(u"cannot seek", file_.LastError());
-}
-
-int32_t FileStream::ReadRaw(void* buffer, int32_t count) {
+int32_t FileStream::ReadRawAt(int64_t offset, void* buffer, int32_t count) {
   int32_t done = 0;
-  if (!file_.Read(buffer, count, &done)) Raise(u"cannot read", file_.LastError());
+  if (!file_.ReadAt(offset, buffer, count, &done)) Raise(u"cannot read", file_.LastError());
   return done;
 }
 
-int32_t FileStream::WriteRaw(const void* buffer, int32_t count) {
+int32_t FileStream::WriteRawAt(int64_t offset, const void* buffer, int32_t count) {
   int32_t done = 0;
-  if (!file_.Write(buffer, count, &done)) Raise(u"cannot write", file_.LastError());
+  if (!file_.WriteAt(offset, buffer, count, &done)) Raise(u"cannot write", file_.LastError());
   return done;
 }
 

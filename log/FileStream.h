@@ -23,9 +23,8 @@ class FileStream final : public LogStream {
 
  protected:
   int64_t SizeRaw() override;
-  void SeekRaw(int64_t offset, SeekOrigin origin) override;
-  int32_t ReadRaw(void* buffer, int32_t count) override;
-  int32_t WriteRaw(const void* buffer, int32_t count) override;
+  int32_t ReadRawAt(int64_t offset, void* buffer, int32_t count) override;
+  int32_t WriteRawAt(int64_t offset, const void* buffer, int32_t count) override;
 
  private:
   [[noreturn]] void Raise(const char16_t* operation, int32_t code) const;

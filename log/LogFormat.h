@@ -41,6 +41,8 @@ void StoreHeader(const LogHeader& header, uint8_t* bytes);
 // Where the header and slot table of a log with `slotCount` slots end.
 int64_t TableEnd(int32_t slotCount);
 int64_t RecordOffset(int32_t slotCount, int32_t slot);
+// Where the slot table entry of `slot` lies.
+inline int64_t EntryOffset(int32_t slot) { return kHeaderBytes + int64_t{kSlotEntryBytes} * slot; }
 
 // The slots that hold a record (`holds`), oldest first. A slot of a later lap was written after
 // every slot of an earlier one, and within a lap the slots were written in increasing order. Laps

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "core/Exception.h"
 #include "core/WideText.h"
 #include "log/Clock.h"
 #include "log/FileStream.h"
+#include "log/LogCheck.h"
 #include "log/LogFormat.h"
 #include "log/RingLogFile.h"
 #include "log/StreamIo.h"
@@ -15,15 +17,17 @@
 namespace hv {
 namespace {
 
-// The message in the active code page, cut to what a record holds.
-std::string RecordText(const WideText& message) {
-  const int32_t units = message.Length();
-  if (units == 0) return {};
-  std::string ansi(static_cast<size_t>(platform::WideToAnsi(message.Data(), units, nullptr, 0)),
-                   '\0');
-  platform::WideToAnsi(message.Data(), units, ansi.data(), static_cast<int32_t>(ansi.size()));
-  if (ansi.size() > kMaxRecordTextBytes) ansi.resize(kMaxRecordTextBytes);
-  return ansi;
+// Puts the message's ANSI form, cut to what a record holds, into the record's text field, in one
+// conversion: no more of the message is converted than can reach the record. One unit past the
+// cut keeps a surrogate pair at the cut whole; no code page takes more than 4 bytes a unit.
+void PutRecordText(const WideText& message, uint8_t* record) {
+  constexpr int32_t kUnits = kMaxRecordTextBytes + 1;
+  char ansi[4 * kUnits];
+  const int32_t units = std::min(message.Length(), kUnits);
+  const int32_t bytes =
+      units > 0 ? platform::WideToAnsi(message.Data(), units, ansi, sizeof ansi) : 0;
+  std::memcpy(record + kRecordTextOffset, ansi,
+              static_cast<size_t>(std::clamp(bytes, 0, kMaxRecordTextBytes)));
 }
 
 int32_t Refuse(const std::u16string& name, const std::u16string& why, std::u16string* cause) {
@@ -51,12 +55,20 @@ RingLog::~RingLog() {
 
 void RingLog::Open(const char16_t* path, const RingLogOptions& options) {
   Close();
-  auto lock = options.mutexName != nullptr ? std::make_unique<SyncLock>(options.mutexName)
-                                           : std::make_unique<SyncLock>();
+  const std::u16string name = path != nullptr ? path : u"";
+  std::unique_ptr<SyncLock> lock;
+  try {
+    lock = options.mutexName != nullptr ? std::make_unique<SyncLock>(options.mutexName)
+                                        : std::make_unique<SyncLock>();
+  } catch (const EStream& e) {
+    const std::u16string message = name + u": " + e.Message();
+    throw EStream(e.Code(), message.c_str());
+  }
   StreamSettings settings;
   settings.buffered = options.buffered;
   settings.writeLimit = options.writeLimit;
-  Open(std::make_unique<FileStream>(path, FileStream::Mode::kReadWrite, settings), std::move(lock));
+  Open(std::make_unique<FileStream>(name.c_str(), FileStream::Mode::kReadWrite, settings),
+       std::move(lock));
 }
 
 void RingLog::Open(std::unique_ptr<LogStream> stream, std::unique_ptr<SyncLock> lock) {
@@ -64,10 +76,13 @@ void RingLog::Open(std::unique_ptr<LogStream> stream, std::unique_ptr<SyncLock> 
   LogHeader header;
   {
     ScopedRangeLock range(*stream, std::max<int64_t>(stream->Size(), 1), false);
-    header = ReadLogHeader(*stream, stream->Size());
+    const int64_t size = stream->Size();
+    header = ReadLogHeader(*stream, size);
+    ReadSlotTable(*stream, header, size);
   }
   StoreHeader(header, header_);
-  table_.assign(static_cast<size_t>(header.slotCount) * kSlotEntryBytes, 0);
+  slotCount_ = header.slotCount;
+  lockLength_ = RecordOffset(slotCount_, slotCount_);
   stream_ = std::move(stream);
   lock_ = std::move(lock);
   isOpen_ = true;
@@ -77,7 +92,6 @@ void RingLog::Close() {
   isOpen_ = false;
   stream_.reset();
   lock_.reset();
-  table_.clear();
 }
 
 void RingLog::Attach() { ActiveLog = this; }
@@ -91,13 +105,14 @@ int32_t RingLog::Write(const char16_t* message, std::u16string* cause) {
   copy.Append(message);
   if (!isOpen_) return Refuse(u"", u"the log is not open", cause);
   // Converted before locking: a failed allocation then leaves nothing to undo.
-  const std::string text = RecordText(copy);
+  uint8_t record[kRecordBytes] = {};
+  PutRecordText(copy, record);
 
   std::u16string why;
   if (!lock_->Acquire(&why)) return Refuse(stream_->Name(), why, cause);
   SyncHold hold(*lock_);
   try {
-    return WriteLocked(text, cause);
+    return WriteLocked(record, cause);
   } catch (const EStream& e) {
     // Whatever the abandoned write left in the buffers belongs nowhere now.
     stream_->Discard();
@@ -108,46 +123,50 @@ int32_t RingLog::Write(const char16_t* message, std::u16string* cause) {
   }
 }
 
-int32_t RingLog::WriteLocked(const std::string& text, std::u16string* cause) {
-  // Every lock covers byte 0, so any two writers' ranges overlap whatever the size each saw.
-  ScopedRangeLock range(*stream_, std::max<int64_t>(stream_->Size(), 1), true);
+int32_t RingLog::WriteLocked(uint8_t* record, std::u16string* cause) {
+  ScopedRangeLock range(*stream_, lockLength_, true);
 
-  stream_->Seek(0, SeekOrigin::kBegin);
-  ReadUpTo(*stream_, header_, kHeaderBytes);
+  ReadUpToAt(*stream_, 0, header_, kHeaderBytes);
   LogHeader header = LoadHeader(header_);
   const int32_t slots = header.slotCount;
-  if (slots < 1) {
-    return Refuse(stream_->Name(), u"the header gives " + Decimal(slots) + u" slots", cause);
+  std::u16string why = CheckHeader(header, -1);
+  if (why.empty() && slots != slotCount_) {
+    why = u"the header gives " + Decimal(slots) + u" slots, not the " + Decimal(slotCount_) +
+          u" it had when the log was opened";
   }
-  if (static_cast<size_t>(slots) * kSlotEntryBytes > table_.size()) {
-    return Refuse(stream_->Name(),
-                  u"the header gives " + Decimal(slots) + u" slots, more than the " +
-                      Decimal(static_cast<int64_t>(table_.size() / kSlotEntryBytes)) +
-                      u" it had when the log was opened",
-                  cause);
-  }
-  if (header.nextSlot < 0 || header.nextSlot >= slots) header.nextSlot = 0;
-  if (header.lastSlot < 0 || header.lastSlot >= slots) header.lastSlot = 0;
-  const int64_t tableBytes = int64_t{slots} * kSlotEntryBytes;
-  ReadUpTo(*stream_, table_.data(), tableBytes);
+  if (!why.empty()) return Refuse(stream_->Name(), u"not a ring log: " + why, cause);
 
-  stream_->Seek(RecordOffset(slots, header.nextSlot), SeekOrigin::kBegin);
-  uint8_t record[kRecordBytes] = {};
+  int32_t lastLap = 0;
+  if (NeedsLastLap(header)) {
+    uint8_t entry[kSlotEntryBytes] = {};
+    const int32_t last = WrappedSlot(header.lastSlot, slots);
+    ReadUpToAt(*stream_, EntryOffset(last), entry, kSlotEntryBytes);
+    lastLap = LoadInt32(entry);
+  }
+  if (!HeaderSettled(header, lastLap)) {
+    // A writer died while it rewrote the header; the table, written first, holds the truth.
+    const int64_t size = stream_->Size();
+    std::vector<uint8_t> bytes(static_cast<size_t>(slots) * kSlotEntryBytes, 0);
+    ReadUpToAt(*stream_, kHeaderBytes, bytes.data(), static_cast<int64_t>(bytes.size()));
+    const SlotTable table(header, std::move(bytes));
+    why = table.Check(size);
+    if (!why.empty()) return Refuse(stream_->Name(), u"not a ring log: " + why, cause);
+    header = table.RebuiltHeader();
+  }
+
+  const int32_t slot = WrappedSlot(header.nextSlot, slots);
   StoreDouble(CurrentDateTime(), record);
-  std::memcpy(record + kRecordTextOffset, text.data(), text.size());
-  WriteAll(*stream_, record, kRecordBytes);
+  WriteAllAt(*stream_, RecordOffset(slots, slot), record, kRecordBytes);
 
-  if (header.nextSlot == 0) {
-    header.lap = static_cast<int32_t>((int64_t{header.lap} + 1) % kLapModulus);
-  }
-  StoreInt32(header.lap, table_.data() + int64_t{kSlotEntryBytes} * header.nextSlot);
-  header.lastSlot = header.nextSlot;
-  header.nextSlot = (header.nextSlot + 1) % slots;
+  if (slot == 0) header.lap = static_cast<int32_t>((int64_t{header.lap} + 1) % kLapModulus);
+  uint8_t entry[kSlotEntryBytes];
+  StoreInt32(header.lap, entry);
+  WriteAllAt(*stream_, EntryOffset(slot), entry, kSlotEntryBytes);
 
+  header.lastSlot = slot;
+  header.nextSlot = (slot + 1) % slots;
   StoreHeader(header, header_);
-  stream_->Seek(0, SeekOrigin::kBegin);
-  WriteAll(*stream_, header_, kHeaderBytes);
-  WriteAll(*stream_, table_.data(), tableBytes);
+  WriteAllAt(*stream_, 0, header_, kHeaderBytes);
   // Everything reaches the file before the locks go: the next writer reads this header.
   stream_->Flush();
   return 1;

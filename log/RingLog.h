@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "core/Diagnostics.h"
 #include "log/LogFormat.h"
@@ -31,7 +30,8 @@ class RingLog final : public DiagnosticLog {
   RingLog& operator=(const RingLog&) = delete;
 
   // Opens the log file at `path` for writing. Raises EStream when the file or the mutex cannot be
-  // opened or read and ELogFormat when the file is not a ring log; the log then stays closed.
+  // opened or read (naming the file, and the mutex when it is the cause) and ELogFormat when the
+  // file is not a ring log; the log then stays closed and the file untouched.
   void Open(const char16_t* path, const RingLogOptions& options = {});
   // The same over a stream and lock the caller made.
   void Open(std::unique_ptr<LogStream> stream, std::unique_ptr<SyncLock> lock);
@@ -39,10 +39,12 @@ class RingLog final : public DiagnosticLog {
 
   bool IsOpen() const override { return isOpen_; }
 
-  // Writes `message` into the next slot, stamped with the local time. 1 when written; 0 when the
-  // log is not open, the header is not one this log can write, or the stream failed. The ANSI
-  // form of the message is cut to its first 2046 bytes. An exception other than a stream error
-  // passes on, with both locks released.
+  // Writes `message` into the next slot, stamped with the local time: the record, then the slot's
+  // table entry, then the header, so that a writer killed at any point leaves a log the next write
+  // repairs (see LogCheck.h). 1 when written; 0 when the log is not open, the file no longer
+  // holds a ring log this log can write, or the stream failed. The ANSI form of the message is cut
+  // to its first 2046 bytes. An exception other than a stream error passes on, with both locks
+  // released.
   int32_t Write(const char16_t* message) override { return Write(message, nullptr); }
   // The same; when it gives 0 and `cause` is not null, *cause says why, naming the file.
   int32_t Write(const char16_t* message, std::u16string* cause);
@@ -53,14 +55,16 @@ class RingLog final : public DiagnosticLog {
   void Detach();
 
  private:
-  int32_t WriteLocked(const std::string& text, std::u16string* cause);
+  int32_t WriteLocked(uint8_t* record, std::u16string* cause);
 
   std::unique_ptr<SyncLock> lock_;
   std::unique_ptr<LogStream> stream_;
   // The header as last read or written: bytes that a short read misses keep these values.
   uint8_t header_[kHeaderBytes] = {};
-  // Room for the slot count found at open, never more: a header that claims more is refused.
-  std::vector<uint8_t> table_;
+  // The slot count found at open: a header that claims another is refused.
+  int32_t slotCount_ = 0;
+  // Every write locks the whole of a full log, so no file size is needed to lock.
+  int64_t lockLength_ = 1;
   bool isOpen_ = false;
 };
 

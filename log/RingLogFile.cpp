@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "core/Exception.h"
 #include "log/FileStream.h"
@@ -52,52 +54,78 @@ LogHeader ReadLogHeader(LogStream& stream, int64_t size) {
                         Decimal(kHeaderBytes) + u" of a header");
   }
   uint8_t bytes[kHeaderBytes] = {};
-  stream.Seek(0, SeekOrigin::kBegin);
-  ReadUpTo(stream, bytes, kHeaderBytes);
+  ReadUpToAt(stream, 0, bytes, kHeaderBytes);
   const LogHeader header = LoadHeader(bytes);
-  if (header.slotCount < 1) {
-    NotALog(stream, u"the header gives " + Decimal(header.slotCount) + u" slots");
-  }
-  if (size < TableEnd(header.slotCount)) {
-    NotALog(stream, Decimal(header.slotCount) + u" slots need " +
-                        Decimal(TableEnd(header.slotCount)) +
-                        u" bytes of header and slot table, the file has " + Decimal(size));
-  }
+  const std::u16string why = CheckHeader(header, size);
+  if (!why.empty()) NotALog(stream, why);
   return header;
 }
 
-std::vector<LogEntry> ReadRingLog(LogStream& stream) {
-  ScopedRangeLock lock(stream, std::max<int64_t>(stream.Size(), 1), false);
-  const int64_t size = stream.Size();
-  const LogHeader header = ReadLogHeader(stream, size);
+SlotTable ReadSlotTable(LogStream& stream, const LogHeader& header, int64_t size) {
+  std::vector<uint8_t> bytes(static_cast<size_t>(header.slotCount) * kSlotEntryBytes, 0);
+  ReadUpToAt(stream, kHeaderBytes, bytes.data(), static_cast<int64_t>(bytes.size()));
+  SlotTable table(header, std::move(bytes));
+  const std::u16string why = table.Check(size);
+  if (!why.empty()) NotALog(stream, why);
+  return table;
+}
+
+void ForEachRecord(LogStream& stream, const std::function<void(const LogEntry&)>& take) {
+  int64_t size = 0;
+  LogHeader header;
+  std::optional<SlotTable> checked;
+  {
+    ScopedRangeLock lock(stream, std::max<int64_t>(stream.Size(), 1), false);
+    size = stream.Size();
+    header = ReadLogHeader(stream, size);
+    checked.emplace(ReadSlotTable(stream, header, size));
+  }
+  const SlotTable& table = *checked;
   const int32_t slots = header.slotCount;
-
-  std::vector<uint8_t> table(static_cast<size_t>(slots) * kSlotEntryBytes, 0);
-  ReadUpTo(stream, table.data(), static_cast<int64_t>(table.size()));
-
-  // The records follow the table back to back: one sequential pass reads them all.
-  std::vector<LogEntry> entries(static_cast<size_t>(slots));
-  std::vector<int32_t> laps(static_cast<size_t>(slots), 0);
-  std::vector<bool> holds(static_cast<size_t>(slots), false);
-  std::vector<uint8_t> record(kRecordBytes);
-  for (int32_t i = 0; i < slots && RecordOffset(slots, i) + kRecordBytes <= size; ++i) {
-    if (ReadUpTo(stream, record.data(), kRecordBytes) < kRecordBytes) break;
-    LogEntry& entry = entries[static_cast<size_t>(i)];
-    entry.slot = i;
-    entry.lap = laps[static_cast<size_t>(i)] = LoadInt32(table.data() + 4 * i);
-    entry.time = LoadDouble(record.data());
-    const auto* text = reinterpret_cast<const char*>(record.data() + kRecordTextOffset);
-    const void* end = std::memchr(text, 0, kRecordTextBytes);
-    entry.text.assign(text,
-                      end != nullptr ? static_cast<const char*>(end) : text + kRecordTextBytes);
-    holds[static_cast<size_t>(i)] = entry.lap != 0 || entry.time != 0;
+  // Enough records a batch (about 1 MB) to read at the speed of the disk with few calls and
+  // locks, few enough to keep memory small.
+  constexpr int32_t kBatch = 512;
+  std::vector<uint8_t> batch(static_cast<size_t>(kBatch) * kRecordBytes);
+  LogEntry entry;
+  // The older lap first; within a lap, slots were written in increasing order.
+  for (const int32_t age : {1, 0}) {
+    int32_t slot = 0;
+    while (slot < slots) {
+      if (table.Age(slot) != age || RecordOffset(slots, slot + 1) > size) {
+        ++slot;
+        continue;
+      }
+      int32_t count = 1;
+      while (count < kBatch && slot + count < slots && table.Age(slot + count) == age &&
+             RecordOffset(slots, slot + count + 1) <= size) {
+        ++count;
+      }
+      const int64_t bytes = int64_t{count} * kRecordBytes;
+      int64_t got = 0;
+      {
+        ScopedRangeLock lock(stream, std::max<int64_t>(size, 1), false);
+        got = ReadUpToAt(stream, RecordOffset(slots, slot), batch.data(), bytes);
+      }
+      for (int32_t i = 0; i < count && int64_t{i + 1} * kRecordBytes <= got; ++i) {
+        const uint8_t* record = batch.data() + int64_t{i} * kRecordBytes;
+        entry.slot = slot + i;
+        entry.lap = table.Lap(slot + i);
+        entry.time = LoadDouble(record);
+        const auto* text = reinterpret_cast<const char*>(record + kRecordTextOffset);
+        const void* end = std::memchr(text, 0, kRecordTextBytes);
+        entry.text.assign(text,
+                          end != nullptr ? static_cast<const char*>(end) : text + kRecordTextBytes);
+        take(entry);
+      }
+      slot += count;
+    }
   }
+}
 
-  std::vector<LogEntry> ordered;
-  for (const int32_t slot : SlotsOldestFirst(header.lap, laps, holds)) {
-    ordered.push_back(std::move(entries[static_cast<size_t>(slot)]));
-  }
-  return ordered;
+std::vector<LogEntry> ReadRingLog(LogStream& stream) {
+  std::vector<LogEntry> entries;
+  ForEachRecord(stream, [&entries](const LogEntry& e) { entries.push_back(e); });
+  return entries;
 }
 
 }  // namespace hv

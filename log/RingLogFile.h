@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "log/LogCheck.h"
 #include "log/LogFormat.h"
 #include "log/LogStream.h"
 
@@ -22,13 +24,22 @@ struct LogEntry {
 // kMaxNewLogSlots and EStream when the file cannot be made; a file it began is removed again.
 void CreateRingLog(const char16_t* path, int32_t slotCount);
 
-// Reads and checks the header at the start of `stream`, whose size is `size`. Raises ELogFormat
-// when the file is too short for a header and its slot table or the slot count is below 1.
+// Reads and checks the header at the start of `stream`, whose size is `size`. Raises ELogFormat,
+// "not a ring log: <why>", when the header cannot be one this program wrote.
 LogHeader ReadLogHeader(LogStream& stream, int64_t size);
 
-// The records of the log on `stream`, oldest first, read under a shared lock of the file. A slot
-// holds a record when its 2056 bytes lie within the file and either its lap or its time is not
-// 0; a slot that was never written is all zero or lies past the end.
+// Reads the slot table that follows `header` and checks it against the header and the file's
+// size. Raises ELogFormat as ReadLogHeader does. Reads nothing past the table.
+SlotTable ReadSlotTable(LogStream& stream, const LogHeader& header, int64_t size);
+
+// Hands the records of the log on `stream` to `take` one at a time, oldest first. The order
+// comes from the header and slot table, read under a shared lock of the file; the records are
+// then read a few at a time, each batch under the lock again, so a slow reader never holds up the
+// writers for long. A slot holds a record when its table entry is one of the ring's two laps and
+// its 2056 bytes lie within the file.
+void ForEachRecord(LogStream& stream, const std::function<void(const LogEntry&)>& take);
+
+// All of them, oldest first.
 std::vector<LogEntry> ReadRingLog(LogStream& stream);
 
 }  // namespace hv

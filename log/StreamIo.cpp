@@ -34,6 +34,23 @@ void WriteAll(ThrottledStream& stream, const void* source, int64_t count) {
   }
 }
 
+int64_t ReadUpToAt(ThrottledStream& stream, int64_t offset, void* destination, int64_t count) {
+  stream.Seek(offset, SeekOrigin::kBegin);
+  auto* bytes = static_cast<uint8_t*>(destination);
+  int64_t done = 0;
+  while (done < count) {
+    const int32_t n = stream.ReadExact(Chunk(count - done), bytes + done);
+    if (n <= 0) break;
+    done += n;
+  }
+  return done;
+}
+
+void WriteAllAt(ThrottledStream& stream, int64_t offset, const void* source, int64_t count) {
+  stream.Seek(offset, SeekOrigin::kBegin);
+  WriteAll(stream, source, count);
+}
+
 std::u16string Decimal(int64_t value) {
   std::u16string digits;
   const bool negative = value < 0;

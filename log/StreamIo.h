@@ -15,6 +15,10 @@ int64_t ReadUpTo(ThrottledStream& stream, void* destination, int64_t count);
 // Writes all `count` bytes.
 void WriteAll(ThrottledStream& stream, const void* source, int64_t count);
 
+// The same at `offset`, reading no further ahead than `count` bytes.
+int64_t ReadUpToAt(ThrottledStream& stream, int64_t offset, void* destination, int64_t count);
+void WriteAllAt(ThrottledStream& stream, int64_t offset, const void* source, int64_t count);
+
 // `value` in decimal.
 std::u16string Decimal(int64_t value);
 

@@ -6,11 +6,12 @@ namespace hv {
 
 SyncLock::SyncLock() : section_(std::make_unique<platform::LocalMutex>()) {}
 
-SyncLock::SyncLock(const char16_t* mutexName) : mutex_(std::make_unique<platform::NamedMutex>()) {
+SyncLock::SyncLock(const char16_t* mutexName)
+    : mutex_(std::make_unique<platform::NamedMutex>()),
+      name_(mutexName != nullptr ? mutexName : u"") {
   if (!mutex_->Open(mutexName)) {
     const std::u16string message =
-        u"mutex " + std::u16string(mutexName != nullptr ? mutexName : u"") + u": cannot open: " +
-        platform::DescribeError(mutex_->LastError());
+        u"mutex " + name_ + u": cannot open: " + platform::DescribeError(mutex_->LastError());
     throw EStream(mutex_->LastError(), message.c_str());
   }
 }
@@ -20,7 +21,8 @@ SyncLock::~SyncLock() = default;
 bool SyncLock::Acquire(std::u16string* cause) {
   if (mutex_ != nullptr) {
     if (!mutex_->Acquire()) {
-      *cause = u"cannot take the mutex: " + platform::DescribeError(mutex_->LastError());
+      *cause =
+          u"mutex " + name_ + u": cannot take: " + platform::DescribeError(mutex_->LastError());
       return false;
     }
   } else {

@@ -31,6 +31,7 @@ class SyncLock {
  private:
   std::unique_ptr<platform::LocalMutex> section_;
   std::unique_ptr<platform::NamedMutex> mutex_;
+  std::u16string name_;
   bool held_ = false;
 };
 

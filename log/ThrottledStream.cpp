@@ -40,7 +40,11 @@ void ThrottledStream::Seek(int64_t offset, SeekOrigin origin) {
   readPos_ = 0;
   readFill_ = 0;
   if (buffered_) Flush();
-  SeekRaw(offset, origin);
+  const int64_t base = origin == SeekOrigin::kBegin     ? 0
+                       : origin == SeekOrigin::kCurrent ? position_
+                                                        : SizeRaw();
+  if (base + offset < 0) throw EStream(0, u"cannot seek before the start of the stream");
+  position_ = base + offset;
 }
 
 int32_t ThrottledStream::Read(int32_t count, void* destination) {
@@ -53,12 +57,25 @@ int32_t ThrottledStream::Read(int32_t count, void* destination) {
     std::memcpy(destination, readBuffer_.get() + readPos_, static_cast<size_t>(n));
     readPos_ += n;
   } else {
-    const int32_t filled = std::clamp(ReadRaw(readBuffer_.get(), kBufferBytes), 0, kBufferBytes);
+    const int32_t filled =
+        std::clamp(ReadRawAt(position_, readBuffer_.get(), kBufferBytes), 0, kBufferBytes);
+    position_ += filled;
     n = std::min(count, filled);
     std::memcpy(destination, readBuffer_.get(), static_cast<size_t>(n));
     readPos_ = n;
     readFill_ = filled;
   }
+  bytesRead_ += n;
+  return n;
+}
+
+int32_t ThrottledStream::ReadExact(int32_t count, void* destination) {
+  if (count < 1) return 0;
+  if (readPos_ < readFill_) return Read(count, destination);
+  UpdateRates();
+  count = ThrottledCount(readRate_, readLimit_, count);
+  const int32_t n = std::clamp(ReadRawAt(position_, destination, count), 0, count);
+  position_ += n;
   bytesRead_ += n;
   return n;
 }
@@ -69,9 +86,10 @@ int32_t ThrottledStream::Write(int32_t count, const void* source) {
   count = ThrottledCount(writeRate_, writeLimit_, count);
   int32_t n;
   if (!buffered_) {
-    n = WriteRaw(source, count);
+    n = WriteRawAt(position_, source, count);
     if (n < 1) throw EStream(0, u"the stream accepted no bytes");
     n = std::min(n, count);
+    position_ += n;
   } else {
     if (writeSpace_ == 0) Flush();
     n = std::min(count, writeSpace_);
@@ -88,9 +106,11 @@ void ThrottledStream::Flush() {
   try {
     int32_t done = 0;
     while (done < writeFill_) {
-      const int32_t n = WriteRaw(writeBuffer_.get() + done, writeFill_ - done);
+      const int32_t n = WriteRawAt(position_, writeBuffer_.get() + done, writeFill_ - done);
       if (n < 1) throw EStream(0, u"the stream accepted no bytes");
-      done += std::min(n, writeFill_ - done);
+      const int32_t taken = std::min(n, writeFill_ - done);
+      done += taken;
+      position_ += taken;
     }
   } catch (...) {
     writeFill_ = 0;

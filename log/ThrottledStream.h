@@ -5,8 +5,9 @@
 // second. While the average is at or above the limit, each Read or Write sleeps 500 ms and moves
 // a single byte, so the average sinks back below it.
 //
-// Read and Write share the raw stream's one position: Seek before switching between them. A
-// stream serves one thread at a time.
+// Read and Write share one position, which the stream keeps itself and hands to positioned raw
+// operations, so moving costs no call to the system: Seek before switching between reading and
+// writing. A stream serves one thread at a time.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,10 @@ class ThrottledStream {
   // below 1 moves nothing.
   int32_t Read(int32_t count, void* destination);
 
+  // The same, but fetches no more than `count` bytes from the raw stream and keeps none back: for
+  // a reader that knows it wants a few bytes here and nothing after them.
+  int32_t ReadExact(int32_t count, void* destination);
+
   // Accepts up to `count` bytes, possibly fewer; callers repeat until all are accepted.
   int32_t Write(int32_t count, const void* source);
 
@@ -67,11 +72,10 @@ class ThrottledStream {
 
   // The raw operations report failure by raising EStream and never return a negative count.
   virtual int64_t SizeRaw() = 0;
-  virtual void SeekRaw(int64_t offset, SeekOrigin origin) = 0;
-  // Bytes read; 0 at the end of the stream.
-  virtual int32_t ReadRaw(void* buffer, int32_t count) = 0;
-  // Bytes accepted: at least 1.
-  virtual int32_t WriteRaw(const void* buffer, int32_t count) = 0;
+  // Bytes read at `offset`; 0 at the end of the stream.
+  virtual int32_t ReadRawAt(int64_t offset, void* buffer, int32_t count) = 0;
+  // Bytes accepted at `offset`: at least 1.
+  virtual int32_t WriteRawAt(int64_t offset, const void* buffer, int32_t count) = 0;
 
  private:
   // 64-bit counts keep the rates right after a long-lived stream has moved more than 2 GiB.
@@ -89,6 +93,9 @@ class ThrottledStream {
   int32_t writeFill_ = 0;
   int32_t readLimit_;
   int32_t writeLimit_;
+  // Where the next raw transfer happens: ahead of the reader by what the read-ahead holds, behind
+  // the writer by what the write-behind holds.
+  int64_t position_ = 0;
 };
 
 }  // namespace hv

@@ -22,7 +22,9 @@ class File {
   File(const File&) = delete;
   File& operator=(const File&) = delete;
 
-  // Opens a file that exists, for reading and writing or for reading only.
+  // Opens a file that exists, for reading and writing or for reading only. Anything but a plain
+  // file (a directory, a pipe, a device) is refused at once with kNotAPlainFile, without waiting
+  // for a pipe's other end.
   bool OpenExisting(const char16_t* path, bool writable);
   // Creates a file that must not exist yet (never replaces one), open for reading and writing.
   bool CreateNew(const char16_t* path);
@@ -30,11 +32,11 @@ class File {
   bool IsOpen() const { return handle_ != kNoHandle; }
 
   bool Size(int64_t* size);
-  bool Seek(int64_t offset, SeekOrigin origin);
-  // *done is the number of bytes moved: fewer than asked at the end of the file, never 0 for a
-  // successful Write of at least one byte.
-  bool Read(void* buffer, int32_t count, int32_t* done);
-  bool Write(const void* buffer, int32_t count, int32_t* done);
+  // Transfers at `offset`, which no other transfer depends on: the file keeps no position. *done
+  // is the number of bytes moved: fewer than asked at the end of the file, never 0 for a
+  // successful write of at least one byte.
+  bool ReadAt(int64_t offset, void* buffer, int32_t count, int32_t* done);
+  bool WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* done);
 
   // Waits until it holds the range [offset, offset + length). An exclusive lock needs a writable
   // file. `length` must be at least 1: a zero length means nothing on one system and everything on
@@ -53,6 +55,9 @@ class File {
   intptr_t handle_ = kNoHandle;
   int32_t error_ = 0;
 };
+
+// The error of OpenExisting for something that is not a plain file; DescribeError knows it.
+constexpr int32_t kNotAPlainFile = -2;
 
 // Deletes the file at `path`; on failure *error holds the system's code.
 bool RemoveFile(const char16_t* path, int32_t* error);

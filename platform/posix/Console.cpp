@@ -13,10 +13,20 @@ namespace hv::platform {
 
 void PrintStdout(const char* text) {
   if (text == nullptr) return;
-  for (const char* p = text; *p != 0; ++p) {
-    if (*p == '\n') std::fputc('\r', stdout);
-    std::fputc(*p, stdout);
+  // Each line feed gets its carriage return; the whole text then goes out in one call, from a
+  // buffer kept for the next one.
+  thread_local std::string out;
+  out.clear();
+  for (const char* p = text; *p != 0;) {
+    const size_t run = std::strcspn(p, "\n");
+    out.append(p, run);
+    p += run;
+    if (*p == '\n') {
+      out.append("\r\n");
+      ++p;
+    }
   }
+  std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
 int RunConsoleEntry(int argc, char** argv, PortableEntry entry) {

@@ -62,12 +62,19 @@ bool File::Fail() {
 bool File::OpenExisting(const char16_t* path, bool writable) {
   Close();
   const std::string narrow = posix::NarrowPath(path);
-  const int fd = open(narrow.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+  // Non-blocking, so that a pipe with no writer cannot hold the open; the flag only matters to
+  // pipes and devices, which are then refused.
+  const int fd = open(narrow.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return Fail();
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0) {
+    Fail();
     close(fd);
-    error_ = EISDIR;
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    close(fd);
+    error_ = kNotAPlainFile;
     return false;
   }
   handle_ = fd;
@@ -90,32 +97,24 @@ bool File::Size(int64_t* size) {
   return true;
 }
 
-bool File::Seek(int64_t offset, SeekOrigin origin) {
-  const int whence = origin == SeekOrigin::kBegin     ? SEEK_SET
-                     : origin == SeekOrigin::kCurrent ? SEEK_CUR
-                                                      : SEEK_END;
-  if (lseek(Descriptor(handle_), static_cast<off_t>(offset), whence) < 0) return Fail();
-  return true;
-}
-
-bool File::Read(void* buffer, int32_t count, int32_t* done) {
+bool File::ReadAt(int64_t offset, void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
   ssize_t n;
   do {
-    n = read(Descriptor(handle_), buffer, static_cast<size_t>(count));
+    n = pread(Descriptor(handle_), buffer, static_cast<size_t>(count), static_cast<off_t>(offset));
   } while (n < 0 && errno == EINTR);
   if (n < 0) return Fail();
   *done = static_cast<int32_t>(n);
   return true;
 }
 
-bool File::Write(const void* buffer, int32_t count, int32_t* done) {
+bool File::WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
   ssize_t n;
   do {
-    n = write(Descriptor(handle_), buffer, static_cast<size_t>(count));
+    n = pwrite(Descriptor(handle_), buffer, static_cast<size_t>(count), static_cast<off_t>(offset));
   } while (n < 0 && errno == EINTR);
   if (n < 0) return Fail();
   if (n == 0) {
@@ -165,6 +164,7 @@ bool RemoveFile(const char16_t* path, int32_t* error) {
 }
 
 std::u16string DescribeError(int32_t code) {
+  if (code == kNotAPlainFile) return u"not a plain file (a directory, pipe or device)";
   char buffer[256] = {};
   const char* text = ErrorText(strerror_r(code, buffer, sizeof buffer), buffer);
   const auto bytes = static_cast<int32_t>(std::strlen(text));

@@ -3,6 +3,7 @@
 // leaves it taken. The description's lock does not exclude the threads that share it, so a
 // std::mutex in front of it does that.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -89,8 +90,21 @@ bool NamedMutex::Open(const char16_t* name) {
   }
   const std::string path = posix::NarrowPath(LockFileName(name).c_str());
   // The file is never deleted: a process that deleted it could leave the next two holders
-  // locking two different files.
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // locking two different files. Every user who may write a log must be able to open its mutex,
+  // so the file is made writable by all whatever the umask, like any shared lock file. An open
+  // that might create is tried only when the file is missing: a sticky temporary directory may
+  // refuse it for a file that another user owns.
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < 3; ++attempt) {
+    fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd >= 0 || errno != ENOENT) break;
+    fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      fchmod(fd, 0666);
+    } else if (errno != EEXIST) {
+      break;
+    }
+  }
   if (fd < 0) {
     state_->error = errno;
     return false;

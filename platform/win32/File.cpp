@@ -44,7 +44,22 @@ bool File::OpenExisting(const char16_t* path, bool writable) {
   HANDLE h = CreateFileW(win32::AsWide(path), access,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return Fail();
+  if (h == INVALID_HANDLE_VALUE) {
+    // A directory cannot be opened this way; say what it is rather than "access denied".
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(win32::AsWide(path));
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      error_ = kNotAPlainFile;
+      return false;
+    }
+    error_ = static_cast<int32_t>(error);
+    return false;
+  }
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    error_ = kNotAPlainFile;
+    return false;
+  }
   handle_ = reinterpret_cast<intptr_t>(h);
   return true;
 }
@@ -66,30 +81,26 @@ bool File::Size(int64_t* size) {
   return true;
 }
 
-bool File::Seek(int64_t offset, SeekOrigin origin) {
-  const DWORD method = origin == SeekOrigin::kBegin     ? FILE_BEGIN
-                       : origin == SeekOrigin::kCurrent ? FILE_CURRENT
-                                                        : FILE_END;
-  LARGE_INTEGER distance{};
-  distance.QuadPart = offset;
-  if (!SetFilePointerEx(Native(handle_), distance, nullptr, method)) return Fail();
-  return true;
-}
-
-bool File::Read(void* buffer, int32_t count, int32_t* done) {
+bool File::ReadAt(int64_t offset, void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
+  OVERLAPPED at = RangeStart(offset);
   DWORD n = 0;
-  if (!ReadFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) return Fail();
+  if (!ReadFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, &at)) {
+    // Reading at or past the end is no failure: it reads nothing.
+    if (GetLastError() == ERROR_HANDLE_EOF) return true;
+    return Fail();
+  }
   *done = static_cast<int32_t>(n);
   return true;
 }
 
-bool File::Write(const void* buffer, int32_t count, int32_t* done) {
+bool File::WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
+  OVERLAPPED at = RangeStart(offset);
   DWORD n = 0;
-  if (!WriteFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, nullptr)) return Fail();
+  if (!WriteFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, &at)) return Fail();
   if (n == 0) {
     error_ = ERROR_DISK_FULL;
     return false;
@@ -137,6 +148,7 @@ bool RemoveFile(const char16_t* path, int32_t* error) {
 }
 
 std::u16string DescribeError(int32_t code) {
+  if (code == kNotAPlainFile) return u"not a plain file (a directory, pipe or device)";
   wchar_t buffer[512] = {};
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                  nullptr, static_cast<DWORD>(code), 0, buffer, 512, nullptr);

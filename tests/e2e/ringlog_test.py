@@ -7,7 +7,10 @@ that program (the other Windows build), so a 32-bit and a 64-bit process contend
 """
 
 import argparse
+import hashlib
+import io
 import os
+import random
 import re
 import select
 import shutil
@@ -18,6 +21,7 @@ import sys
 import tempfile
 import time
 import unittest
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
@@ -263,6 +267,183 @@ class RingLogTool(unittest.TestCase):
         for p in range(2):
             own = [t for t in texts if t.startswith(b"after %d " % p)]
             self.assertEqual(own, [b"after %d %d" % (p, i) for i in range(100)])
+
+
+def rebuilt_header(log):
+    """(lap, next, last) as a finished write leaves them with this table: the newest lap in
+    slots [0, b), the lap before it in the others."""
+    laps, slots = log["laps"], log["slots"]
+    values = set(laps) - {0}
+    newest = max(values) if values else 0
+    if 2147483646 in values and 0 in laps and log["lap"] == 0:
+        newest = 0
+    done = 0
+    while done < slots and laps[done] == newest:
+        done += 1
+    return newest, done % slots, (done + slots - 1) % slots
+
+
+class RingLogRefusesAndSurvives(unittest.TestCase):
+    """Files that are no ring log, writers killed at any point, and what dump shows."""
+
+    setUp = RingLogTool.setUp
+    tearDown = RingLogTool.tearDown
+    file = RingLogTool.file
+    tool = RingLogTool.tool
+    dump = RingLogTool.dump
+    assert_failed = RingLogTool.assert_failed
+
+    def write_file(self, name, content, size=None):
+        path = self.file(name)
+        with open(path, "wb") as f:
+            f.write(content)
+            if size is not None:
+                f.truncate(size)
+        return path
+
+    def test_foreign_files_are_refused_and_left_byte_identical(self):
+        # A message catalogue: magic, revision, count, then the two table offsets; the word at
+        # offset 12 (the translations' table offset) reads as a plausible slot count.
+        count = 12
+        originals = [b"msgid %d" % i for i in range(count)]
+        translations = [b"msgstr %d" % i for i in range(count)]
+        strings_at = 28 + 16 * count
+        mo = bytearray(struct.pack("<7I", 0x950412DE, 0, count, 28, 28 + 8 * count, 0, 0))
+        blob, table = b"", []
+        for text in originals + translations:
+            table.append((len(text), strings_at + len(blob)))
+            blob += text + b"\0"
+        for length, offset in table:
+            mo += struct.pack("<2I", length, offset)
+        mo += blob
+        self.assertTrue(1 <= struct.unpack_from("<i", mo, 12)[0] <= 1042467)
+
+        archive = io.BytesIO()
+        with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as z:
+            for i in range(20):
+                z.writestr("member%d.txt" % i, os.urandom(3000))
+
+        rng = random.Random(9)
+        plausible = bytearray(HEADER.pack(1, 2, 1, 8, 0))
+        plausible += bytes(rng.getrandbits(8) for _ in range(20 + 32 + 3 * RECORD_BYTES - 20))
+
+        sparse_huge = HEADER.pack(0, 0, 0, 10_000_000, 0)
+        sparse_plausible = HEADER.pack(0, 0, 0, 1_000_000, 0)
+        cases = [("catalog.mo", bytes(mo), None, ""),
+                 ("bundle.zip", archive.getvalue(), None, ""),
+                 ("plausible.log", bytes(plausible), None, ""),
+                 ("sparse-huge.log", sparse_huge, 40 << 20, "10000000 slots"),
+                 ("sparse.log", sparse_plausible, 40 << 20, "more than the")]
+        for name, content, size, cause in cases:
+            path = self.write_file(name, content, size)
+            with open(path, "rb") as f:
+                before = hashlib.sha256(f.read()).digest()
+            blocks = os.stat(path).st_blocks
+            for command in (["dump"], ["write"], ["write", "--buffered"]):
+                with self.subTest(name=name, command=command):
+                    args = [*command, RUNNER.path(path)] + (["x"] if command[0] == "write" else [])
+                    result = self.tool(*args)
+                    self.assert_failed(result, name, "not a ring log: .*(" + cause + ")")
+                    with open(path, "rb") as f:
+                        self.assertEqual(hashlib.sha256(f.read()).digest(), before)
+                    self.assertEqual(os.stat(path).st_blocks, blocks)
+
+    def settled(self, name, slots, writes):
+        path = self.file(name)
+        self.assertEqual(self.tool("create", RUNNER.path(path), str(slots)).returncode, 0)
+        lines = b"".join(b"pre %d\n" % i for i in range(writes))
+        self.assertEqual(self.tool("write", RUNNER.path(path), stdin=lines).returncode, 0)
+        return path
+
+    def test_writers_killed_at_many_points_leave_a_log_the_next_write_continues(self):
+        # A cap far below one record a second: after its record, a victim crawls through its
+        # table entry and header a byte every half second, so kills spread over ten seconds hit
+        # every part of the write. Each victim has its own log, so they all run at once.
+        starts = [("lap", 3, 3), ("lap256", 3, 3 * 255), ("slot256", 300, 255), ("mid", 3, 4)]
+        logs = []
+        for k in range(9):
+            label, slots, writes = starts[k % len(starts)]
+            name = "%s-%d.log" % (label, k)
+            logs.append((k, name, self.settled(name, slots, writes), slots, writes))
+        victims = []
+        for k, name, path, slots, writes in logs:
+            options = ["--buffered"] if k % 4 == 3 else []
+            process = RUNNER.start(["write", *options, "--write-limit", "1000", RUNNER.path(path)])
+            process.stdin.write(b"victim\n")
+            process.stdin.flush()
+            victims.append((name, path, slots, writes, process, 0.3 + 1.3 * k))
+        begun = time.monotonic()
+        for name, path, slots, writes, process, at in victims:
+            time.sleep(max(0, begun + at - time.monotonic()))
+            process.send_signal(signal.SIGKILL)
+            process.wait(timeout=30)
+            for handle in (process.stdin, process.stdout, process.stderr):
+                handle.close()
+        for name, path, slots, writes, process, at in victims:
+            with self.subTest(log=name, killed_after=at):
+                kept = [b"pre %d" % i for i in range(max(0, writes - slots), writes)]
+                # The victim overwrites the oldest record once the ring is full: that one is
+                # there, torn, or gone.
+                full = writes >= slots
+                shown = [t for t in self.dump(path) if t != b"victim"]
+                torn = [t for t in shown if t not in kept]
+                self.assertLessEqual(len(torn), 1 if full else 0, torn)
+                self.assertIn([t for t in shown if t in kept], (kept, kept[1:]) if full else (kept,))
+                result = self.tool("write", RUNNER.path(path), "after")
+                self.assertEqual(result.returncode, 0, result.stderr)
+                log = read_log(path)
+                self.assertEqual(rebuilt_header(log), (log["lap"], log["next"], log["last"]))
+                texts = self.dump(path)
+                self.assertEqual(texts[-1], b"after")
+                # The victim's record is there whole or not at all; the slot it was rewriting is
+                # lost either way, and the one after it when the victim had finished.
+                self.assertLessEqual(texts.count(b"victim"), 1)
+                rest = [t for t in texts[:-1] if t != b"victim"]
+                self.assertIn(rest, (kept[1:], kept[2:]) if full else (kept,))
+
+    def test_dump_of_what_is_not_a_file_answers_at_once(self):
+        fifo = self.file("pipe.log")
+        os.mkfifo(fifo)
+        for name, path in [("pipe.log", fifo), ("a directory", self.dir)]:
+            with self.subTest(name):
+                started = time.monotonic()
+                result = RUNNER.run(["dump", RUNNER.path(path)], timeout=20)
+                self.assertLess(time.monotonic() - started, 10)
+                self.assertNotEqual(result.returncode, 0)
+                self.assertEqual(result.stdout, b"")
+                self.assertIn(os.path.basename(path).encode(), result.stderr)
+
+    def test_dump_shows_control_characters_visibly(self):
+        path = self.file("controls.log")
+        self.tool("create", RUNNER.path(path), "2")
+        message = "tab\there \x1b[31mred\x07 del\x7f end"
+        self.assertEqual(self.tool("write", RUNNER.path(path), message).returncode, 0)
+        self.assertEqual(self.dump(path), [rb"tab here \x1B[31mred\x07 del\x7F end"])
+
+    def test_mutex_lock_file_serves_every_user(self):
+        if RUNNER.prefix:
+            self.skipTest("a named mutex under Wine is a kernel object, not a lock file")
+        if os.geteuid() != 0:
+            self.skipTest("needs root to run the second writer as another user")
+        os.chmod(self.dir, 0o1777)
+        path = self.file("shared.log")
+        self.tool("create", RUNNER.path(path), "8")
+        os.chmod(path, 0o666)
+        mutex = ["--mutex", "hv-shared-%d" % os.getpid()]
+        first = subprocess.run(RUNNER.command(["write", *mutex, path, "root"]), env=RUNNER.env,
+                               capture_output=True, umask=0o077)
+        self.assertEqual(first.returncode, 0, first.stderr)
+        other = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+        second = subprocess.run(other + RUNNER.command(["write", *mutex, path, "nobody"]),
+                                env=RUNNER.env, capture_output=True)
+        self.assertEqual(second.returncode, 0, second.stderr)
+        self.assertEqual(self.dump(path), [b"root", b"nobody"])
+
+        # A lock file the second user cannot open: the error names the log and the mutex.
+        os.chmod(os.path.join(self.dir, "hv-mutex-%s.lock" % mutex[1]), 0o600)
+        refused = subprocess.run(other + RUNNER.command(["write", *mutex, path, "x"]),
+                                 env=RUNNER.env, capture_output=True)
+        self.assert_failed(refused, "shared.log", "mutex " + mutex[1] + ": cannot open")
 
 
 class NamedMutexAcrossProcesses(unittest.TestCase):

@@ -27,7 +27,7 @@ struct FakeFile {
   int failAfter = -1;
   Fault fault = Fault::kStream;
 
-  int64_t position = 0;
+  int64_t position = 0;                                // where the last raw transfer ended
   std::vector<int32_t> rawReads;                       // counts asked
   std::vector<std::pair<int64_t, int32_t>> rawWrites;  // offset, bytes accepted
   bool locked = false;
@@ -67,14 +67,8 @@ class FakeLogStream final : public LogStream {
     file_->MaybeFail(FakeFile::Op::kSize);
     return static_cast<int64_t>(file_->data.size());
   }
-  void SeekRaw(int64_t offset, SeekOrigin origin) override {
-    const int64_t base = origin == SeekOrigin::kBegin ? 0
-                         : origin == SeekOrigin::kCurrent
-                             ? file_->position
-                             : static_cast<int64_t>(file_->data.size());
-    file_->position = base + offset;
-  }
-  int32_t ReadRaw(void* buffer, int32_t count) override {
+  int32_t ReadRawAt(int64_t offset, void* buffer, int32_t count) override {
+    file_->position = offset;
     file_->MaybeFail(FakeFile::Op::kRead);
     file_->rawReads.push_back(count);
     const int64_t available = static_cast<int64_t>(file_->data.size()) - file_->position;
@@ -83,7 +77,8 @@ class FakeLogStream final : public LogStream {
     file_->position += n;
     return n;
   }
-  int32_t WriteRaw(const void* buffer, int32_t count) override {
+  int32_t WriteRawAt(int64_t offset, const void* buffer, int32_t count) override {
+    file_->position = offset;
     file_->MaybeFail(FakeFile::Op::kWrite);
     const int32_t n = std::min(count, file_->maxWrite);
     file_->rawWrites.emplace_back(file_->position, n);

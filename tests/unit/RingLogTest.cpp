@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "core/Diagnostics.h"
 #include "log/Clock.h"
+#include "log/LogCheck.h"
 #include "log/LogErrors.h"
 #include "log/LogFormat.h"
 #include "log/RingLogFile.h"
@@ -23,6 +25,33 @@ std::vector<uint8_t> FreshLog(int32_t slots) {
   std::vector<uint8_t> bytes(static_cast<size_t>(std::max<int64_t>(TableEnd(slots), 20)), 0);
   LogHeader header;
   header.slotCount = slots;
+  StoreHeader(header, bytes.data());
+  return bytes;
+}
+
+// A log at rest with `slots` slots: lap `lap` in slots [0, next) and lap - 1 in the others (all of
+// them `lap` when next is 0), slot i's record holding "s<i>", the file ending after the last slot
+// ever written.
+std::vector<uint8_t> SettledLog(int32_t slots, int32_t lap, int32_t next) {
+  std::vector<uint8_t> bytes = FreshLog(slots);
+  int32_t written = 0;
+  for (int32_t i = 0; i < slots; ++i) {
+    const int32_t slotLap = i < next || next == 0 ? lap : lap - 1;
+    StoreInt32(slotLap, bytes.data() + EntryOffset(i));
+    if (slotLap != 0) written = i + 1;
+  }
+  bytes.resize(static_cast<size_t>(RecordOffset(slots, written)), 0);
+  for (int32_t i = 0; i < written; ++i) {
+    const std::string text = "s" + std::to_string(i);
+    uint8_t* record = bytes.data() + RecordOffset(slots, i);
+    StoreDouble(45000.0 + i, record);
+    std::memcpy(record + kRecordTextOffset, text.data(), text.size());
+  }
+  LogHeader header;
+  header.slotCount = slots;
+  header.lap = lap;
+  header.nextSlot = next;
+  header.lastSlot = (next + slots - 1) % slots;
   StoreHeader(header, bytes.data());
   return bytes;
 }
@@ -111,24 +140,26 @@ TEST_F(RingLogTest, FiveWritesIntoThreeSlotsOverwriteTheOldest) {
   EXPECT_EQ(OldestFirst(file_), (std::vector<std::string>{"m3", "m4", "m5"}));
 }
 
-TEST_F(RingLogTest, SlotNumbersOutsideTheRingCountAsZero) {
+TEST_F(RingLogTest, SlotNumberEqualToTheSlotCountMeansSlotZero) {
   struct Case {
     int32_t nextSlot;
     int32_t lastSlot;
+    std::vector<int32_t> laps;
+    int32_t expectedSlot;
   };
-  for (const Case c :
-       {Case{3, 1}, Case{7, 1}, Case{-1, 1}, Case{INT32_MIN, 1}, Case{1, 3}, Case{1, -5}}) {
+  for (const Case& c : {Case{3, 2, {5, 5, 5}, 0}, Case{1, 3, {5, 4, 4}, 1}}) {
     std::vector<uint8_t> image = FreshLog(3);
+    image.resize(static_cast<size_t>(RecordOffset(3, 3)), 0);
     StoreInt32(5, image.data());  // lap
     StoreInt32(c.nextSlot, image.data() + 4);
     StoreInt32(c.lastSlot, image.data() + 8);
+    for (int32_t i = 0; i < 3; ++i) StoreInt32(c.laps[i], image.data() + EntryOffset(i));
     OpenOver(image);
     ASSERT_EQ(log_.Write(u"x"), 1) << c.nextSlot << "/" << c.lastSlot;
-    const int32_t expectedSlot = c.nextSlot == 1 ? 1 : 0;
-    EXPECT_EQ(Text(expectedSlot), "x") << c.nextSlot << "/" << c.lastSlot;
-    EXPECT_EQ(Header().lastSlot, expectedSlot);
-    EXPECT_EQ(Header().nextSlot, expectedSlot + 1);
-    EXPECT_EQ(Header().lap, expectedSlot == 0 ? 6 : 5);
+    EXPECT_EQ(Text(c.expectedSlot), "x");
+    EXPECT_EQ(Header().lastSlot, c.expectedSlot);
+    EXPECT_EQ(Header().nextSlot, c.expectedSlot + 1);
+    EXPECT_EQ(Header().lap, c.expectedSlot == 0 ? 6 : 5);
   }
 }
 
@@ -153,7 +184,7 @@ TEST_F(RingLogTest, RefusesAHeaderItCannotWriteAndLeavesTheFileAlone) {
     EXPECT_EQ(log_.Write(u"refused", &cause), 0) << c.why;
     EXPECT_EQ(file_->data, before) << c.why;
     EXPECT_TRUE(LocksFree()) << c.why;
-    EXPECT_EQ(cause.rfind(u"fake.log: the header gives ", 0), 0u) << c.why;
+    EXPECT_EQ(cause.rfind(u"fake.log: not a ring log: the header gives ", 0), 0u) << c.why;
   }
 }
 
@@ -180,11 +211,11 @@ TEST_F(RingLogTest, TextIsCutTo2046Bytes) {
 // A stream error anywhere in a write: the write is abandoned, the result is 0, both locks are
 // free, and the log goes on working.
 TEST_F(RingLogTest, StreamErrorBeforeWritingLeavesTheFileAlone) {
-  for (const FakeFile::Op op : {FakeFile::Op::kSize, FakeFile::Op::kRead}) {
+  {
     OpenOver(FreshLog(3));
     ASSERT_EQ(log_.Write(u"first"), 1);
     const std::vector<uint8_t> before = file_->data;
-    file_->failOp = op;
+    file_->failOp = FakeFile::Op::kRead;
     file_->failAfter = 0;
 
     std::u16string cause;
@@ -228,7 +259,7 @@ TEST_F(RingLogTest, StreamErrorAtAnyRawWriteAbandonsTheWriteAndFreesBothLocks) {
       std::erase(texts, "lost");
       EXPECT_EQ(texts, (std::vector<std::string>{"first", "second"})) << label;
     }
-    EXPECT_EQ(failed, buffered ? 4 : 5);  // record pieces, then header and table
+    EXPECT_EQ(failed, 5);  // three record pieces, the table entry, the header
   }
 }
 
@@ -302,6 +333,16 @@ TEST_F(RingLogTest, ReportsLandAsRecordsWhileAttached) {
   EXPECT_EQ(ActiveLog, nullptr);  // a log that goes away takes itself off the hook
 }
 
+std::vector<uint8_t> Grown(std::vector<uint8_t> image, int64_t bytes) {
+  image.resize(static_cast<size_t>(static_cast<int64_t>(image.size()) + bytes), 0);
+  return image;
+}
+
+std::vector<uint8_t> Patched(std::vector<uint8_t> image, int64_t offset, int32_t value) {
+  StoreInt32(value, image.data() + offset);
+  return image;
+}
+
 TEST_F(RingLogTest, OpenRefusesWhatIsNotARingLog) {
   struct Case {
     std::vector<uint8_t> image;
@@ -314,6 +355,23 @@ TEST_F(RingLogTest, OpenRefusesWhatIsNotARingLog) {
       {FreshLog(0), u"the header gives 0 slots"},
       {FreshLog(-2), u"the header gives -2 slots"},
       {cut, u"10 slots need 60 bytes of header and slot table, the file has 59"},
+      {FreshLog(kMaxNewLogSlots + 1),
+       u"the header gives 1042468 slots, more than the 1042467 a "
+       u"log can have"},
+      {Grown(SettledLog(2, 1, 0), 1),
+       u"the file has 4141 bytes, more than the 4140 of a full "
+       u"log of 2 slots"},
+      {Patched(SettledLog(3, 1, 1), 4, 4), u"the header's nextSlot is 4, outside 0 to 3"},
+      {Patched(SettledLog(3, 1, 1), 8, -1), u"the header's lastSlot is -1, outside 0 to 3"},
+      {Patched(SettledLog(3, 2, 1), EntryOffset(0), -7), u"slot 0 holds lap -7"},
+      {Patched(SettledLog(5, 5, 1), EntryOffset(3), 3),
+       u"slot 3 holds lap 3, a third one beside 5 and 4"},
+      {Patched(SettledLog(3, 5, 0), EntryOffset(2), 3),
+       u"the slot table holds laps 5 and 3, which are not consecutive"},
+      {Grown(SettledLog(3, 1, 1), -1), u"slot 0 holds lap 1 but the file ends before its record"},
+      {Grown(SettledLog(3, 1, 1), 2 * kRecordBytes),
+       u"the file has 6200 bytes, more than the 4144 its written slots fill"},
+      {Patched(SettledLog(3, 1, 1), 0, 9), u"the header gives lap 9, the slot table 1"},
   };
   for (const Case& c : cases) {
     try {
@@ -325,6 +383,118 @@ TEST_F(RingLogTest, OpenRefusesWhatIsNotARingLog) {
     }
     EXPECT_FALSE(log_.IsOpen());
     EXPECT_FALSE(file_->locked);
+    EXPECT_EQ(file_->data, c.image);
+    EXPECT_TRUE(file_->rawWrites.empty());
+    // Nothing past the header and the table is read.
+    for (const int32_t count : file_->rawReads) EXPECT_LE(count, 20 + 4 * 1042468);
+    FakeLogStream reader(file_);
+    EXPECT_THROW(ReadRingLog(reader), ELogFormat);
+  }
+}
+
+// A writer stopped at any raw write, one byte a raw write, as a killed capped writer or a full
+// disk leaves it: the log is still accepted, reads back every record the writer did not touch in
+// order, and the next write leaves a header and table that agree.
+TEST_F(RingLogTest, WriterStoppedAtAnyByteLeavesALogTheNextWriteRepairs) {
+  struct Start {
+    int32_t slots;
+    int32_t lap;
+    int32_t next;
+  };
+  // The lap going from 255 to 256 and the slot from 255 to 256 change two bytes of a number.
+  for (const Start st :
+       {Start{3, 1, 0}, Start{3, 255, 0}, Start{300, 1, 255}, Start{3, 2, 1}, Start{1, 4, 0}}) {
+    const std::vector<uint8_t> start = SettledLog(st.slots, st.lap, st.next);
+    std::vector<std::string> before;  // the records the stopped writer leaves alone
+    {
+      OpenOver(start);
+      for (const std::string& text : OldestFirst(file_)) {
+        if (text != "s" + std::to_string(st.next)) before.push_back(text);
+      }
+    }
+    for (const bool buffered : {false, true}) {
+      int stops = 0;
+      for (int k = 0;; ++k) {
+        const std::string label = std::to_string(st.slots) + " slots, lap " +
+                                  std::to_string(st.lap) + ", next " + std::to_string(st.next) +
+                                  ", stopped at raw write " + std::to_string(k) +
+                                  (buffered ? ", buffered" : "");
+        OpenOver(start, {.buffered = buffered});
+        file_->maxWrite = 1;
+        file_->failOp = FakeFile::Op::kWrite;
+        file_->failAfter = k;
+        if (log_.Write(u"lost") == 1) break;
+        ++stops;
+
+        std::vector<std::string> seen;
+        {
+          FakeLogStream reader(file_);
+          for (const LogEntry& e : ReadRingLog(reader)) {
+            if (e.slot != st.next) seen.push_back(e.text);
+          }
+        }
+        EXPECT_EQ(seen, before) << label;
+
+        RingLog next;
+        next.Open(std::make_unique<FakeLogStream>(file_), std::make_unique<SyncLock>());
+        ASSERT_EQ(next.Write(u"next"), 1) << label;
+        std::vector<std::string> after = OldestFirst(file_);
+        ASSERT_FALSE(after.empty());
+        EXPECT_EQ(after.back(), "next") << label;
+        std::erase(after, "lost");
+        std::erase(after, "next");
+        if (after != before) {
+          // The stopped write was complete but for header bytes that did not change; the next
+          // one then took the slot after it.
+          std::erase(before, "s" + std::to_string((st.next + 1) % st.slots));
+          EXPECT_EQ(after, before) << label;
+          before = {};
+          break;
+        }
+
+        const LogHeader h = Header();
+        const std::vector<uint8_t> tableBytes(file_->data.begin() + 20,
+                                              file_->data.begin() + TableEnd(h.slotCount));
+        const SlotTable table(h, tableBytes);
+        EXPECT_EQ(table.Check(static_cast<int64_t>(file_->data.size())), u"") << label;
+        const LogHeader rebuilt = table.RebuiltHeader();
+        EXPECT_EQ((std::vector<int32_t>{h.lap, h.nextSlot, h.lastSlot}),
+                  (std::vector<int32_t>{rebuilt.lap, rebuilt.nextSlot, rebuilt.lastSlot}))
+            << label;
+      }
+      EXPECT_GT(stops, 2060);  // the record, the entry and the header, byte by byte
+      if (before.empty()) break;
+    }
+  }
+}
+
+// The bytes of a log after completed writes, built here from the file format alone: other
+// programs read these files, so the order of the writes must never show in them.
+TEST_F(RingLogTest, CompletedWritesLeaveExactlyTheFormatsBytes) {
+  for (const bool buffered : {false, true}) {
+    std::vector<uint8_t> expected = FreshLog(3);
+    StoreInt32(0x55AA, expected.data() + 16);
+    OpenOver(expected, {.buffered = buffered});
+    int32_t lap = 0;
+    double now = 0;
+    ASSERT_TRUE(EncodeDate(2024, 3, 1, &now));
+    now += (10 * 3600 + 20 * 60 + 30) / 86400.0;
+    for (int32_t i = 0; i < 7; ++i) {
+      const std::string text = std::string(static_cast<size_t>(1 + i * 300), 'a' + i);
+      ASSERT_EQ(log_.Write(std::u16string(text.begin(), text.end()).c_str()), 1);
+      const int32_t slot = i % 3;
+      if (slot == 0) ++lap;
+      expected.resize(std::max(expected.size(), static_cast<size_t>(RecordOffset(3, slot + 1))));
+      uint8_t* record = expected.data() + RecordOffset(3, slot);
+      std::fill(record, record + kRecordBytes, 0);
+      StoreDouble(now, record);
+      std::memcpy(record + kRecordTextOffset, text.data(), text.size());
+      StoreInt32(lap, expected.data() + EntryOffset(slot));
+      StoreInt32(lap, expected.data());
+      StoreInt32((slot + 1) % 3, expected.data() + 4);
+      StoreInt32(slot, expected.data() + 8);
+      ASSERT_EQ(file_->data, expected) << "after write " << i << (buffered ? ", buffered" : "");
+    }
   }
 }
 
@@ -339,9 +509,9 @@ TEST_F(RingLogTest, ReaderSkipsSlotsNeverWritten) {
   EXPECT_EQ(entries[1].lap, 1);
   EXPECT_FALSE(file_->lockExclusive);
 
-  // A record cut short by the end of the file is not one.
+  // A written slot whose record the file does not hold whole is no log this program wrote.
   file_->data.resize(file_->data.size() - 1);
-  EXPECT_EQ(ReadRingLog(reader).size(), 1u);
+  EXPECT_THROW(ReadRingLog(reader), ELogFormat);
 }
 
 }  // namespace

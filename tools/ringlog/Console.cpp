@@ -1,5 +1,6 @@
 #include "tools/ringlog/Console.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -8,10 +9,11 @@
 namespace hv::ringlog {
 
 std::u16string Widen(const std::string& ansi) {
+  // No byte becomes more than one unit, so one conversion into room for all of them does.
   const auto bytes = static_cast<int32_t>(ansi.size());
-  std::u16string wide(static_cast<size_t>(platform::AnsiToWide(ansi.data(), bytes, nullptr, 0)),
-                      u'\0');
-  platform::AnsiToWide(ansi.data(), bytes, wide.data(), static_cast<int32_t>(wide.size()));
+  std::u16string wide(ansi.size(), u'\0');
+  wide.resize(static_cast<size_t>(
+      std::max(0, platform::AnsiToWide(ansi.data(), bytes, wide.data(), bytes))));
   return wide;
 }
 
