@@ -115,11 +115,7 @@ void WideText::AppendNarrow(const char* text) {
 }
 
 WideText& WideText::AppendInt(int32_t value) {
-  char digits[127];
-  std::snprintf(digits, sizeof digits, "%d", value);
-  char16_t wide[127] = {};
-  for (size_t i = 0; digits[i] != 0; ++i) wide[i] = static_cast<char16_t>(digits[i]);
-  Append(wide);
+  Append(platform::Decimal(value).c_str());
   return *this;
 }
 
@@ -146,11 +142,10 @@ const char* WideText::ToNarrow() {
   std::free(narrow_);
   narrow_ = nullptr;
   // Sized from the conversion itself so a character that needs several bytes arrives whole.
-  const int32_t needed = length_ > 0 ? platform::WideToAnsi(wide_, length_, nullptr, 0) : 0;
-  auto* narrow = static_cast<char*>(std::malloc(static_cast<size_t>(needed) + 1));
+  const std::string converted = platform::Narrow({wide_, static_cast<size_t>(length_)});
+  auto* narrow = static_cast<char*>(std::malloc(converted.size() + 1));
   if (narrow == nullptr) throw EOutOfMemory();
-  const int32_t written = needed > 0 ? platform::WideToAnsi(wide_, length_, narrow, needed) : 0;
-  narrow[written] = 0;
+  std::memcpy(narrow, converted.c_str(), converted.size() + 1);
   narrow_ = narrow;
   return narrow_;
 }

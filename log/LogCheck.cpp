@@ -4,8 +4,11 @@
 #include <utility>
 
 #include "log/StreamIo.h"
+#include "platform/Platform.h"
 
 namespace hv {
+
+using platform::Decimal;
 namespace {
 
 bool Fresh(const LogHeader& h) {

@@ -15,6 +15,8 @@
 #include "platform/Platform.h"
 
 namespace hv {
+
+using platform::Decimal;
 namespace {
 
 // Puts the message's ANSI form, cut to what a record holds, into the record's text field, in one

@@ -9,8 +9,11 @@
 #include "log/FileStream.h"
 #include "log/LogErrors.h"
 #include "log/StreamIo.h"
+#include "platform/Platform.h"
 
 namespace hv {
+
+using platform::Decimal;
 namespace {
 
 [[noreturn]] void NotALog(const LogStream& stream, const std::u16string& cause) {

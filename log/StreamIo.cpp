@@ -51,17 +51,4 @@ void WriteAllAt(ThrottledStream& stream, int64_t offset, const void* source, int
   WriteAll(stream, source, count);
 }
 
-std::u16string Decimal(int64_t value) {
-  std::u16string digits;
-  const bool negative = value < 0;
-  // Works on the negative side, where every int64_t fits.
-  int64_t rest = negative ? value : -value;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' - rest % 10));
-    rest /= 10;
-  } while (rest != 0);
-  if (negative) digits.insert(digits.begin(), u'-');
-  return digits;
-}
-
 }  // namespace hv

@@ -19,7 +19,4 @@ void WriteAll(ThrottledStream& stream, const void* source, int64_t count);
 int64_t ReadUpToAt(ThrottledStream& stream, int64_t offset, void* destination, int64_t count);
 void WriteAllAt(ThrottledStream& stream, int64_t offset, const void* source, int64_t count);
 
-// `value` in decimal.
-std::u16string Decimal(int64_t value);
-
 }  // namespace hv

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace hv::platform {
 
@@ -42,6 +44,13 @@ int32_t AnsiToWide(const char* source, int32_t sourceBytes, char16_t* destinatio
 // does for a lone surrogate other than an escaped byte.
 int32_t WideToAnsi(const char16_t* source, int32_t sourceUnits, char* destination,
                    int32_t destinationBytes);
+
+// The whole text through AnsiToWide / WideToAnsi, sized from the conversion itself.
+std::u16string Widen(std::string_view ansi);
+std::string Narrow(std::u16string_view wide);
+
+// `value` in decimal digits (with a leading minus sign when negative).
+std::u16string Decimal(int64_t value);
 
 // The runtime's printf("%s", text) to standard output in text mode: every line feed leaves the
 // process as carriage return + line feed, on both backends.

@@ -34,9 +34,7 @@ int RunConsoleEntry(int argc, char** argv, PortableEntry entry) {
   std::vector<std::u16string> wide(static_cast<size_t>(argc > 0 ? argc : 0));
   std::vector<const char16_t*> pointers;
   for (int i = 0; i < argc; ++i) {
-    const auto bytes = static_cast<int32_t>(std::strlen(argv[i]));
-    wide[i].resize(static_cast<size_t>(AnsiToWide(argv[i], bytes, nullptr, 0)));
-    AnsiToWide(argv[i], bytes, wide[i].data(), static_cast<int32_t>(wide[i].size()));
+    wide[i] = Widen(argv[i]);
     pointers.push_back(wide[i].c_str());
   }
   pointers.push_back(nullptr);

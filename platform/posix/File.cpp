@@ -17,11 +17,7 @@ namespace hv::platform {
 namespace posix {
 
 std::string NarrowPath(const char16_t* path) {
-  const int32_t units = WideLength(path);
-  if (units == 0) return {};
-  std::string narrow(static_cast<size_t>(WideToAnsi(path, units, nullptr, 0)), '\0');
-  WideToAnsi(path, units, narrow.data(), static_cast<int32_t>(narrow.size()));
-  return narrow;
+  return Narrow({path, static_cast<size_t>(WideLength(path))});
 }
 
 }  // namespace posix
@@ -167,10 +163,7 @@ std::u16string DescribeError(int32_t code) {
   if (code == kNotAPlainFile) return u"not a plain file (a directory, pipe or device)";
   char buffer[256] = {};
   const char* text = ErrorText(strerror_r(code, buffer, sizeof buffer), buffer);
-  const auto bytes = static_cast<int32_t>(std::strlen(text));
-  std::u16string wide(static_cast<size_t>(AnsiToWide(text, bytes, nullptr, 0)), u'\0');
-  AnsiToWide(text, bytes, wide.data(), static_cast<int32_t>(wide.size()));
-  return wide;
+  return Widen(text);
 }
 
 }  // namespace hv::platform

@@ -66,15 +66,14 @@ class PosixServices final : public Services {
     char host[256] = {};
     if (gethostname(host, sizeof host - 1) != 0) return false;
     if (char* dot = std::strchr(host, '.')) *dot = 0;
-    const auto bytes = static_cast<int32_t>(std::strlen(host));
-    const int32_t needed = AnsiToWide(host, bytes, nullptr, 0);
-    if (static_cast<uint32_t>(needed) + 1 > *size) {
-      *size = static_cast<uint32_t>(needed) + 1;
+    const std::u16string name = Widen(host);
+    if (name.size() + 1 > *size) {
+      *size = static_cast<uint32_t>(name.size()) + 1;
       return false;
     }
-    const int32_t written = AnsiToWide(host, bytes, buffer, needed);
-    buffer[written] = 0;
-    *size = static_cast<uint32_t>(written);
+    std::copy(name.begin(), name.end(), buffer);
+    buffer[name.size()] = 0;
+    *size = static_cast<uint32_t>(name.size());
     return true;
   }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/File.h"
+#include "platform/Platform.h"
 #include "platform/win32/WindowsApi.h"
 
 namespace hv::platform {
@@ -19,15 +20,6 @@ OVERLAPPED RangeStart(int64_t offset) {
 
 DWORD Low(int64_t value) { return static_cast<DWORD>(static_cast<uint64_t>(value) & 0xFFFFFFFFu); }
 DWORD High(int64_t value) { return static_cast<DWORD>(static_cast<uint64_t>(value) >> 32); }
-
-std::u16string DecimalText(uint32_t value) {
-  std::u16string digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
-}
 
 }  // namespace
 
@@ -156,7 +148,7 @@ std::u16string DescribeError(int32_t code) {
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) {
     text.pop_back();
   }
-  if (text.empty()) text = u"system error " + DecimalText(static_cast<uint32_t>(code));
+  if (text.empty()) text = u"system error " + Decimal(static_cast<uint32_t>(code));
   return text;
 }
 

@@ -83,7 +83,7 @@ int CreateCommand(const Arguments& args) {
   int32_t slots = 0;
   if (!ParseCount(args[1], &slots) || slots < 1 || slots > kMaxNewLogSlots) {
     return Failed(std::u16string(args[0]) + u": SLOTS must be a whole number from 1 to " +
-                  Widen(std::to_string(kMaxNewLogSlots)) + u", not '" + args[1] + u"'");
+                  platform::Decimal(kMaxNewLogSlots) + u", not '" + args[1] + u"'");
   }
   CreateRingLog(args[0], slots);
   return kDone;
@@ -127,7 +127,7 @@ int WriteCommand(const Arguments& args) {
   }
   std::string line;
   while (ReadInputLine(&line)) {
-    if (log.Write(Widen(line).c_str(), &cause) == 0) return Failed(cause);
+    if (log.Write(platform::Widen(line).c_str(), &cause) == 0) return Failed(cause);
   }
   return kDone;
 }

@@ -5,9 +5,6 @@
 
 namespace hv::ringlog {
 
-std::u16string Widen(const std::string& ansi);
-std::string Narrow(const std::u16string& text);
-
 // One line on standard error, prefixed with the tool's name.
 void PrintError(const std::u16string& message);
 
