@@ -1,15 +1,46 @@
 #include "app/Usage.h"
 
+#include <cstddef>
+#include <string_view>
+
+#include "app/Version.h"
 #include "platform/Platform.h"
 
 namespace hv {
+namespace {
+
+// A line of the banner's box: "*", a space, the text left-aligned in a 38-character field, "*".
+constexpr std::size_t kBannerField = 38;
+struct BannerLine {
+  char text[2 + kBannerField + 3 + 1];
+};
+
+constexpr BannerLine Framed(std::string_view content) {
+  // Evaluated while compiling: a text too wide for the box stops the build.
+  if (content.size() > kBannerField) throw "a banner text is wider than its box";
+  BannerLine line{};
+  std::size_t at = 0;
+  line.text[at++] = '*';
+  line.text[at++] = ' ';
+  for (char c : content) line.text[at++] = c;
+  while (at < 2 + kBannerField) line.text[at++] = ' ';
+  line.text[at++] = '*';
+  line.text[at++] = '\r';
+  line.text[at++] = '\n';
+  return line;
+}
+
+constexpr BannerLine kTitle = Framed("Hostvetter Command Line Utility v" HV_VERSION_TEXT);
+constexpr BannerLine kMaker = Framed("(c) " HV_COPYRIGHT_YEAR " " HV_MAKER);
+
+}  // namespace
 
 void PrintUsage() {
   // Each item is printed on its own, as the runtime's printf would take it.
   static const char* const kUsage[] = {
       "*****************************************\r\n",
-      "* Hostvetter Command Line Utility v1.2  *\r\n",
-      "* (c) 2026 The Hostvetter developers    *\r\n",
+      kTitle.text,
+      kMaker.text,
       "* https://hostvetter.example            *\r\n",
       "*****************************************\r\n",
       "\r\nUsage:\r\n\r\n",

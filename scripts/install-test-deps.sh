@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ libgtest-dev googletest libbenchmark-dev python3 clang-format
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
-  wine wine64 util-linux hostname
+  wine wine64 util-linux hostname hyperfine
 )
 missing=()
 for p in "${packages[@]}"; do
