@@ -10,8 +10,6 @@ set_target_properties(hostvetter PROPERTIES OUTPUT_NAME Hostvetter)
 target_sources(hostvetter PRIVATE ${CMAKE_SOURCE_DIR}/app/Hostvetter.rc)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/app/Hostvetter.rc PROPERTIES
   OBJECT_DEPENDS ${HV_GENERATED_DIR}/app/Hostvetter.manifest)
-# HV_CONSOLE_ENTRY defines wmain; -municode makes the runtime call it.
-target_link_options(hostvetter PRIVATE -municode)
 
 # The version resource that the file's properties show: the project's version, name and maker,
 # and what this file is.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/Driver.h"
-#include "unit/FakeServices.h"
+#include "support/FakeServices.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Arguments are separated by a zero unit; the first argument is the program path.

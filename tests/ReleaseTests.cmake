@@ -3,8 +3,8 @@
 
 if(WIN32)
   add_executable(hv_version_info_check support/VersionInfoCheck.cpp)
-  target_link_libraries(hv_version_info_check PRIVATE hv_platform version)
-  target_link_options(hv_version_info_check PRIVATE -municode)
+  target_link_libraries(hv_version_info_check PRIVATE hv_platform hv_console_entry version)
+  target_include_directories(hv_version_info_check PRIVATE ${HV_BACKEND_INCLUDE})
 endif()
 
 if(CMAKE_CROSSCOMPILING AND (NOT CMAKE_CROSSCOMPILING_EMULATOR OR HV_WINE_CANNOT_RUN_BUILD))

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "tests/unit/FakeServices.h"
+#include "support/FakeServices.h"
 
 namespace hv {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "API/Windows/Platform/VersionUnit.h"
-#include "FakeServices.h"
-#include "FakeSystemTest.h"
+#include "support/FakeServices.h"
+#include "support/FakeSystemTest.h"
 #include "core/WideText.h"
 
 namespace hv {

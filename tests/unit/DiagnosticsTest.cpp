@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "RecordingLog.h"
+#include "support/RecordingLog.h"
 #include "core/WideText.h"
 
 namespace hv {

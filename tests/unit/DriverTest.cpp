@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "API/Windows/Platform/VersionUnit.h"
-#include "FakeServices.h"
-#include "FakeSystemTest.h"
+#include "support/FakeServices.h"
+#include "support/FakeSystemTest.h"
 
 namespace hv {
 namespace {

@@ -12,8 +12,8 @@
 #include "log/LogErrors.h"
 #include "log/LogFormat.h"
 #include "log/RingLogFile.h"
-#include "tests/unit/FakeLogStream.h"
-#include "tests/unit/FakeServices.h"
+#include "support/FakeLogStream.h"
+#include "support/FakeServices.h"
 
 namespace hv {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "core/Exception.h"
-#include "tests/unit/FakeLogStream.h"
-#include "tests/unit/FakeServices.h"
+#include "support/FakeLogStream.h"
+#include "support/FakeServices.h"
 
 namespace hv {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "FakeServices.h"
-#include "FakeSystemTest.h"
-#include "RecordingLog.h"
+#include "support/FakeServices.h"
+#include "support/FakeSystemTest.h"
+#include "support/RecordingLog.h"
 #include "core/WideText.h"
 
 namespace hv {

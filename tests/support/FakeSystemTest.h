@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "API/Windows/Platform/VersionUnit.h"
-#include "FakeServices.h"
+#include "support/FakeServices.h"
 
 namespace hv::testing {
 
