@@ -9,9 +9,9 @@
 #include <string>
 
 #include "API/Windows/Platform/VersionUnit.h"
+#include "core/WideText.h"
 #include "support/FakeServices.h"
 #include "support/FakeSystemTest.h"
-#include "core/WideText.h"
 
 namespace hv {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "support/RecordingLog.h"
 #include "core/WideText.h"
+#include "support/RecordingLog.h"
 
 namespace hv {
 namespace {

@@ -13,6 +13,7 @@
 #include "log/LogFormat.h"
 #include "log/RingLog.h"
 #include "log/RingLogFile.h"
+#include "support/TempDirectory.h"
 
 namespace hv {
 namespace {
@@ -21,29 +22,20 @@ namespace fs = std::filesystem;
 
 class RingLogFileTest : public ::testing::Test {
  protected:
-  RingLogFileTest() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    directory_ = fs::temp_directory_path() /
-                 (std::string("hv-ringlog-") + info->test_suite_name() + "-" + info->name());
-    fs::remove_all(directory_);
-    fs::create_directories(directory_);
-  }
-  ~RingLogFileTest() override { fs::remove_all(directory_); }
-
-  std::u16string PathOf(const char* name) const { return (directory_ / name).u16string(); }
+  std::u16string PathOf(const char* name) const { return directory_.File(name); }
 
   std::vector<uint8_t> Bytes(const char* name) const {
-    std::ifstream in(directory_ / name, std::ios::binary);
+    std::ifstream in(directory_.path() / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   void Put(const char* name, const std::vector<uint8_t>& bytes) const {
-    std::ofstream out(directory_ / name, std::ios::binary);
+    std::ofstream out(directory_.path() / name, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
   }
 
-  fs::path directory_;
+  testing::TempDirectory directory_;
 };
 
 TEST_F(RingLogFileTest, CreateMakesAnEmptyRing) {
@@ -68,7 +60,7 @@ TEST_F(RingLogFileTest, CreateNeverTouchesAFileThatExists) {
 TEST_F(RingLogFileTest, CreateRefusesASlotCountOutOfRangeAndMakesNoFile) {
   for (const int32_t slots : {0, -1, INT32_MIN, kMaxNewLogSlots + 1}) {
     EXPECT_THROW(CreateRingLog(PathOf("bad.log").c_str(), slots), ELogFormat) << slots;
-    EXPECT_FALSE(fs::exists(directory_ / "bad.log")) << slots;
+    EXPECT_FALSE(fs::exists(directory_.path() / "bad.log")) << slots;
   }
 }
 

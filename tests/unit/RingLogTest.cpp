@@ -65,14 +65,7 @@ std::vector<std::string> OldestFirst(const std::shared_ptr<FakeFile>& file) {
 
 class RingLogTest : public ::testing::Test {
  protected:
-  RingLogTest() : scope_(services_) {
-    services_.localTime.year = 2024;
-    services_.localTime.month = 3;
-    services_.localTime.day = 1;
-    services_.localTime.hour = 10;
-    services_.localTime.minute = 20;
-    services_.localTime.second = 30;
-  }
+  RingLogTest() : scope_(services_) { services_.localTime = testing::At(2024, 3, 1, 10, 20, 30); }
 
   // Opens the log over a new fake file holding `image`.
   void OpenOver(std::vector<uint8_t> image, const StreamSettings& settings = {}) {

@@ -3,11 +3,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <ostream>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,31 +16,16 @@
 #include "log/RingLogFile.h"
 #include "log/StreamIo.h"
 #include "platform/File.h"
+#include "support/TempDirectory.h"
 
 namespace hv {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr int kThreads = 4;
 constexpr int kMessagesEach = 250;
 constexpr int kWrites = kThreads * kMessagesEach;
 
-class TempDirectory {
- public:
-  TempDirectory() {
-    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::temp_directory_path() /
-            ("hv-threads-" + std::to_string(std::random_device{}()) + "-" + info->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempDirectory() { fs::remove_all(path_); }
-  std::u16string File(const char* name) const { return (path_ / name).u16string(); }
-
- private:
-  fs::path path_;
-};
+using testing::TempDirectory;
 
 // A mutex name for the running test. Named mutexes leave a lock file behind, so the name is the
 // same in every run; two runs at once would only exclude each other a little more.

@@ -29,12 +29,10 @@ class ThrottledStreamTest : public ::testing::Test {
   // The local clock, as seconds after 2024-03-01 10:00:00.
   void SetSecondsAfterStart(int32_t seconds) {
     const int32_t total = 10 * 3600 + seconds;
-    services_.localTime.year = 2024;
-    services_.localTime.month = 3;
-    services_.localTime.day = static_cast<uint16_t>(1 + total / 86400);
-    services_.localTime.hour = static_cast<uint16_t>(total % 86400 / 3600);
-    services_.localTime.minute = static_cast<uint16_t>(total % 3600 / 60);
-    services_.localTime.second = static_cast<uint16_t>(total % 60);
+    services_.localTime =
+        testing::At(2024, 3, static_cast<uint16_t>(1 + total / 86400),
+                    static_cast<uint16_t>(total % 86400 / 3600),
+                    static_cast<uint16_t>(total % 3600 / 60), static_cast<uint16_t>(total % 60));
   }
 
   FakeLogStream Stream(const StreamSettings& settings = {}) {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "core/WideText.h"
 #include "support/FakeServices.h"
 #include "support/FakeSystemTest.h"
 #include "support/RecordingLog.h"
-#include "core/WideText.h"
 
 namespace hv {
 namespace {

@@ -167,7 +167,9 @@ TEST_F(Utf8Locale, InvalidBytesSurviveTheRoundTrip) {
       "b\xc3";
   WideText t;
   t.AppendNarrow(bytes);
-  EXPECT_EQ(Units(t), u"a\xDCFF" u"b\xDCC3");
+  EXPECT_EQ(Units(t),
+            u"a\xDCFF"
+            u"b\xDCC3");
   EXPECT_STREQ(t.ToNarrow(), bytes);
 }
 
