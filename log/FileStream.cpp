@@ -13,9 +13,8 @@ FileStream::FileStream(const char16_t* path, Mode mode, const StreamSettings& se
     Raise(mode == Mode::kCreateNew ? u"cannot create" : u"cannot open", file_.LastError());
 }
 
-void FileStream::Raise(const char16_t* operation, int32_t code) const {
-  const std::u16string message = Name() + u": " + operation + u": " + platform::DescribeError(code);
-  throw EStream(code, message.c_str());
+void FileStream::Raise(const char16_t* operation, const platform::SystemError& error) const {
+  throw EStream(error.code, platform::FailureText(Name(), operation, error).c_str());
 }
 
 void FileStream::Close() {

@@ -27,7 +27,7 @@ class FileStream final : public LogStream {
   int32_t WriteRawAt(int64_t offset, const void* buffer, int32_t count) override;
 
  private:
-  [[noreturn]] void Raise(const char16_t* operation, int32_t code) const;
+  [[noreturn]] void Raise(const char16_t* operation, const platform::SystemError& error) const;
 
   platform::File file_;
 };

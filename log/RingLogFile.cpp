@@ -45,7 +45,7 @@ void CreateRingLog(const char16_t* path, int32_t slotCount) {
       stream.Close();
     } catch (...) {
     }
-    int32_t ignored = 0;
+    platform::SystemError ignored;
     platform::RemoveFile(name.c_str(), &ignored);
     throw;
   }

@@ -10,9 +10,9 @@ SyncLock::SyncLock(const char16_t* mutexName)
     : mutex_(std::make_unique<platform::NamedMutex>()),
       name_(mutexName != nullptr ? mutexName : u"") {
   if (!mutex_->Open(mutexName)) {
-    const std::u16string message =
-        u"mutex " + name_ + u": cannot open: " + platform::DescribeError(mutex_->LastError());
-    throw EStream(mutex_->LastError(), message.c_str());
+    const platform::SystemError& error = mutex_->LastError();
+    throw EStream(error.code,
+                  platform::FailureText(u"mutex " + name_, u"cannot open", error).c_str());
   }
 }
 
@@ -21,8 +21,7 @@ SyncLock::~SyncLock() = default;
 bool SyncLock::Acquire(std::u16string* cause) {
   if (mutex_ != nullptr) {
     if (!mutex_->Acquire()) {
-      *cause =
-          u"mutex " + name_ + u": cannot take: " + platform::DescribeError(mutex_->LastError());
+      *cause = platform::FailureText(u"mutex " + name_, u"cannot take", mutex_->LastError());
       return false;
     }
   } else {

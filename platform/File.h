@@ -3,15 +3,34 @@
 // A File is one open description of a file: its own position and its own byte-range locks. Two
 // Files on the same path exclude each other through their locks, in one process as in two, and
 // closing one never drops the locks of another. Every operation answers true on success; on
-// failure it answers false and LastError() holds the system's code, which DescribeError turns into
-// text. Paths and names are UTF-16.
+// failure it answers false and LastError() says why, as a SystemError. Paths and names are UTF-16.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace hv::platform {
+
+// A failure the system reported, in the one shape it takes in portable code: the kind, for code
+// that must decide what to do, and the system's own code (errno on POSIX, GetLastError() on
+// Windows), for the text a person reads.
+struct SystemError {
+  enum class Kind : int32_t { kNone, kNotFound, kAlreadyExists, kNotAPlainFile, kOther };
+  Kind kind = Kind::kNone;
+  int32_t code = 0;
+};
+
+// The calling thread's last system error, with its kind; each backend maps its codes here.
+SystemError CurrentSystemError();
+
+// The system's text for the error, without a trailing line end.
+std::u16string Describe(const SystemError& error);
+
+// "NAME: operation: cause", the one form of every message about a failed system call.
+std::u16string FailureText(std::u16string_view name, std::u16string_view operation,
+                           const SystemError& error);
 
 enum class SeekOrigin : int32_t { kBegin = 0, kCurrent = 1, kEnd = 2 };
 
@@ -23,7 +42,7 @@ class File {
   File& operator=(const File&) = delete;
 
   // Opens a file that exists, for reading and writing or for reading only. Anything but a plain
-  // file (a directory, a pipe, a device) is refused at once with kNotAPlainFile, without waiting
+  // file (a directory, a pipe, a device) is refused at once as kNotAPlainFile, without waiting
   // for a pipe's other end.
   bool OpenExisting(const char16_t* path, bool writable);
   // Creates a file that must not exist yet (never replaces one), open for reading and writing.
@@ -46,24 +65,22 @@ class File {
 
   bool Close();
 
-  int32_t LastError() const { return error_; }
+  const SystemError& LastError() const { return error_; }
 
  private:
   static constexpr intptr_t kNoHandle = -1;
   bool Fail();  // records the system's current error; returns false
+  bool Fail(SystemError::Kind kind, int32_t code = 0);
 
   intptr_t handle_ = kNoHandle;
-  int32_t error_ = 0;
+  SystemError error_;
 };
 
-// The error of OpenExisting for something that is not a plain file; DescribeError knows it.
-constexpr int32_t kNotAPlainFile = -2;
+// Deletes the file at `path`; on failure *error says why.
+bool RemoveFile(const char16_t* path, SystemError* error);
 
-// Deletes the file at `path`; on failure *error holds the system's code.
-bool RemoveFile(const char16_t* path, int32_t* error);
-
-// The system's text for an error code, without a trailing line end.
-std::u16string DescribeError(int32_t code);
+// The two locks below are re-entrant on every system: the thread that holds one may acquire it
+// again, and it is free once each Acquire has had its Release. Any other thread, or process, waits.
 
 // A lock for the threads of one process.
 class LocalMutex {
@@ -94,7 +111,7 @@ class NamedMutex {
   bool Acquire();
   bool Release();
 
-  int32_t LastError() const;
+  const SystemError& LastError() const;
 
  private:
   struct State;

@@ -11,13 +11,27 @@
 
 #include "platform/File.h"
 #include "platform/Platform.h"
-#include "platform/posix/FilePath.h"
+#include "platform/posix/FileCalls.h"
 
 namespace hv::platform {
 namespace posix {
 
 std::string NarrowPath(const char16_t* path) {
   return Narrow({path, static_cast<size_t>(WideLength(path))});
+}
+
+bool LockRange(int fd, short type, int64_t offset, int64_t length, bool wait) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = static_cast<off_t>(offset);
+  range.l_len = static_cast<off_t>(length);
+  range.l_pid = 0;  // must be 0 for open-file-description locks
+  int result;
+  do {
+    result = fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &range);
+  } while (result != 0 && errno == EINTR);
+  return result == 0;
 }
 
 }  // namespace posix
@@ -32,26 +46,31 @@ int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 }
 [[maybe_unused]] const char* ErrorText(const char* result, const char*) { return result; }
 
-bool RangeLock(int fd, short type, int64_t offset, int64_t length, int command) {
-  struct flock range {};
-  range.l_type = type;
-  range.l_whence = SEEK_SET;
-  range.l_start = static_cast<off_t>(offset);
-  range.l_len = static_cast<off_t>(length);
-  range.l_pid = 0;  // must be 0 for open-file-description locks
-  int result;
-  do {
-    result = fcntl(fd, command, &range);
-  } while (result != 0 && errno == EINTR);
-  return result == 0;
-}
-
 }  // namespace
 
 File::~File() { Close(); }
 
+SystemError CurrentSystemError() {
+  const int code = errno;
+  switch (code) {
+    case ENOENT:
+      return {SystemError::Kind::kNotFound, code};
+    case EEXIST:
+      return {SystemError::Kind::kAlreadyExists, code};
+    case EISDIR:  // opening a directory for writing
+      return {SystemError::Kind::kNotAPlainFile, code};
+    default:
+      return {SystemError::Kind::kOther, code};
+  }
+}
+
 bool File::Fail() {
-  error_ = errno;
+  error_ = CurrentSystemError();
+  return false;
+}
+
+bool File::Fail(SystemError::Kind kind, int32_t code) {
+  error_ = {kind, code};
   return false;
 }
 
@@ -70,8 +89,7 @@ bool File::OpenExisting(const char16_t* path, bool writable) {
   }
   if (!S_ISREG(info.st_mode)) {
     close(fd);
-    error_ = kNotAPlainFile;
-    return false;
+    return Fail(SystemError::Kind::kNotAPlainFile);
   }
   handle_ = fd;
   return true;
@@ -113,33 +131,23 @@ bool File::WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* d
     n = pwrite(Descriptor(handle_), buffer, static_cast<size_t>(count), static_cast<off_t>(offset));
   } while (n < 0 && errno == EINTR);
   if (n < 0) return Fail();
-  if (n == 0) {
-    // A regular file that takes nothing is full.
-    error_ = ENOSPC;
-    return false;
-  }
+  // A regular file that takes nothing is full.
+  if (n == 0) return Fail(SystemError::Kind::kOther, ENOSPC);
   *done = static_cast<int32_t>(n);
   return true;
 }
 
 bool File::Lock(int64_t offset, int64_t length, bool exclusive) {
-  if (length < 1 || offset < 0) {
-    error_ = EINVAL;
-    return false;
-  }
-  if (!RangeLock(Descriptor(handle_), exclusive ? F_WRLCK : F_RDLCK, offset, length,
-                 F_OFD_SETLKW)) {
+  if (length < 1 || offset < 0) return Fail(SystemError::Kind::kOther, EINVAL);
+  if (!posix::LockRange(Descriptor(handle_), exclusive ? F_WRLCK : F_RDLCK, offset, length, true)) {
     return Fail();
   }
   return true;
 }
 
 bool File::Unlock(int64_t offset, int64_t length) {
-  if (length < 1 || offset < 0) {
-    error_ = EINVAL;
-    return false;
-  }
-  if (!RangeLock(Descriptor(handle_), F_UNLCK, offset, length, F_OFD_SETLK)) return Fail();
+  if (length < 1 || offset < 0) return Fail(SystemError::Kind::kOther, EINVAL);
+  if (!posix::LockRange(Descriptor(handle_), F_UNLCK, offset, length, false)) return Fail();
   return true;
 }
 
@@ -152,18 +160,19 @@ bool File::Close() {
   return true;
 }
 
-bool RemoveFile(const char16_t* path, int32_t* error) {
+bool RemoveFile(const char16_t* path, SystemError* error) {
   const std::string narrow = posix::NarrowPath(path);
   if (unlink(narrow.c_str()) == 0) return true;
-  *error = errno;
+  *error = CurrentSystemError();
   return false;
 }
 
-std::u16string DescribeError(int32_t code) {
-  if (code == kNotAPlainFile) return u"not a plain file (a directory, pipe or device)";
+std::u16string Describe(const SystemError& error) {
+  if (error.kind == SystemError::Kind::kNotAPlainFile) {
+    return u"not a plain file (a directory, pipe or device)";
+  }
   char buffer[256] = {};
-  const char* text = ErrorText(strerror_r(code, buffer, sizeof buffer), buffer);
-  return Widen(text);
+  return Widen(ErrorText(strerror_r(error.code, buffer, sizeof buffer), buffer));
 }
 
 }  // namespace hv::platform

@@ -1,7 +1,7 @@
 // Locks on POSIX. A named mutex is a lock file in the temporary directory, held with an
 // open-file-description lock: the kernel drops it when its holder dies, so a killed writer never
 // leaves it taken. The description's lock does not exclude the threads that share it, so a
-// std::mutex in front of it does that.
+// std::recursive_mutex in front of it does that; only the outermost Acquire takes the file lock.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,24 +12,10 @@
 #include <string>
 
 #include "platform/File.h"
-#include "platform/posix/FilePath.h"
+#include "platform/posix/FileCalls.h"
 
 namespace hv::platform {
 namespace {
-
-bool LockByte(int fd, short type, int command) {
-  struct flock range {};
-  range.l_type = type;
-  range.l_whence = SEEK_SET;
-  range.l_start = 0;
-  range.l_len = 1;
-  range.l_pid = 0;
-  int result;
-  do {
-    result = fcntl(fd, command, &range);
-  } while (result != 0 && errno == EINTR);
-  return result == 0;
-}
 
 // Every unit that is not a plain file-name character is spelled as %XXXX, so distinct names
 // always give distinct files and no name can climb out of the directory.
@@ -59,7 +45,7 @@ std::u16string LockFileName(const char16_t* name) {
 }  // namespace
 
 struct LocalMutex::State {
-  std::mutex mutex;
+  std::recursive_mutex mutex;
 };
 
 LocalMutex::LocalMutex() : state_(std::make_unique<State>()) {}
@@ -68,9 +54,10 @@ void LocalMutex::Acquire() { state_->mutex.lock(); }
 void LocalMutex::Release() { state_->mutex.unlock(); }
 
 struct NamedMutex::State {
-  std::mutex threads;
+  std::recursive_mutex threads;
+  int depth = 0;  // Acquires of the holding thread not yet released
   int fd = -1;
-  int32_t error = 0;
+  SystemError error;
 };
 
 NamedMutex::NamedMutex() : state_(std::make_unique<State>()) {}
@@ -85,7 +72,7 @@ bool NamedMutex::Open(const char16_t* name) {
     state_->fd = -1;
   }
   if (name == nullptr || *name == 0) {
-    state_->error = EINVAL;
+    state_->error = {SystemError::Kind::kOther, EINVAL};
     return false;
   }
   const std::string path = posix::NarrowPath(LockFileName(name).c_str());
@@ -106,7 +93,7 @@ bool NamedMutex::Open(const char16_t* name) {
     }
   }
   if (fd < 0) {
-    state_->error = errno;
+    state_->error = CurrentSystemError();
     return false;
   }
   state_->fd = fd;
@@ -115,21 +102,23 @@ bool NamedMutex::Open(const char16_t* name) {
 
 bool NamedMutex::Acquire() {
   state_->threads.lock();
-  if (!LockByte(state_->fd, F_WRLCK, F_OFD_SETLKW)) {
-    state_->error = errno;
+  if (state_->depth == 0 && !posix::LockRange(state_->fd, F_WRLCK, 0, 1, true)) {
+    state_->error = CurrentSystemError();
     state_->threads.unlock();
     return false;
   }
+  ++state_->depth;
   return true;
 }
 
 bool NamedMutex::Release() {
-  const bool unlocked = LockByte(state_->fd, F_UNLCK, F_OFD_SETLK);
-  if (!unlocked) state_->error = errno;
+  const bool unlocked = state_->depth > 1 || posix::LockRange(state_->fd, F_UNLCK, 0, 1, false);
+  if (!unlocked) state_->error = CurrentSystemError();
+  --state_->depth;
   state_->threads.unlock();
   return unlocked;
 }
 
-int32_t NamedMutex::LastError() const { return state_->error; }
+const SystemError& NamedMutex::LastError() const { return state_->error; }
 
 }  // namespace hv::platform

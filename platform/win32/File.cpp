@@ -25,8 +25,27 @@ DWORD High(int64_t value) { return static_cast<DWORD>(static_cast<uint64_t>(valu
 
 File::~File() { Close(); }
 
+SystemError CurrentSystemError() {
+  const DWORD code = GetLastError();
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return {SystemError::Kind::kNotFound, static_cast<int32_t>(code)};
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return {SystemError::Kind::kAlreadyExists, static_cast<int32_t>(code)};
+    default:
+      return {SystemError::Kind::kOther, static_cast<int32_t>(code)};
+  }
+}
+
 bool File::Fail() {
-  error_ = static_cast<int32_t>(GetLastError());
+  error_ = CurrentSystemError();
+  return false;
+}
+
+bool File::Fail(SystemError::Kind kind, int32_t code) {
+  error_ = {kind, code};
   return false;
 }
 
@@ -38,19 +57,17 @@ bool File::OpenExisting(const char16_t* path, bool writable) {
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     // A directory cannot be opened this way; say what it is rather than "access denied".
-    const DWORD error = GetLastError();
+    const SystemError error = CurrentSystemError();
     const DWORD attributes = GetFileAttributesW(win32::AsWide(path));
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-      error_ = kNotAPlainFile;
-      return false;
+      return Fail(SystemError::Kind::kNotAPlainFile);
     }
-    error_ = static_cast<int32_t>(error);
+    error_ = error;
     return false;
   }
   if (GetFileType(h) != FILE_TYPE_DISK) {
     CloseHandle(h);
-    error_ = kNotAPlainFile;
-    return false;
+    return Fail(SystemError::Kind::kNotAPlainFile);
   }
   handle_ = reinterpret_cast<intptr_t>(h);
   return true;
@@ -93,19 +110,13 @@ bool File::WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* d
   OVERLAPPED at = RangeStart(offset);
   DWORD n = 0;
   if (!WriteFile(Native(handle_), buffer, static_cast<DWORD>(count), &n, &at)) return Fail();
-  if (n == 0) {
-    error_ = ERROR_DISK_FULL;
-    return false;
-  }
+  if (n == 0) return Fail(SystemError::Kind::kOther, ERROR_DISK_FULL);
   *done = static_cast<int32_t>(n);
   return true;
 }
 
 bool File::Lock(int64_t offset, int64_t length, bool exclusive) {
-  if (length < 1 || offset < 0) {
-    error_ = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (length < 1 || offset < 0) return Fail(SystemError::Kind::kOther, ERROR_INVALID_PARAMETER);
   // Without LOCKFILE_FAIL_IMMEDIATELY the call waits until the range is free.
   OVERLAPPED at = RangeStart(offset);
   if (!LockFileEx(Native(handle_), exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0, 0, Low(length),
@@ -116,10 +127,7 @@ bool File::Lock(int64_t offset, int64_t length, bool exclusive) {
 }
 
 bool File::Unlock(int64_t offset, int64_t length) {
-  if (length < 1 || offset < 0) {
-    error_ = ERROR_INVALID_PARAMETER;
-    return false;
-  }
+  if (length < 1 || offset < 0) return Fail(SystemError::Kind::kOther, ERROR_INVALID_PARAMETER);
   OVERLAPPED at = RangeStart(offset);
   if (!UnlockFileEx(Native(handle_), 0, Low(length), High(length), &at)) return Fail();
   return true;
@@ -133,22 +141,25 @@ bool File::Close() {
   return true;
 }
 
-bool RemoveFile(const char16_t* path, int32_t* error) {
+bool RemoveFile(const char16_t* path, SystemError* error) {
   if (DeleteFileW(win32::AsWide(path))) return true;
-  *error = static_cast<int32_t>(GetLastError());
+  *error = CurrentSystemError();
   return false;
 }
 
-std::u16string DescribeError(int32_t code) {
-  if (code == kNotAPlainFile) return u"not a plain file (a directory, pipe or device)";
+std::u16string Describe(const SystemError& error) {
+  if (error.kind == SystemError::Kind::kNotAPlainFile) {
+    return u"not a plain file (a directory, pipe or device)";
+  }
+  const auto code = static_cast<DWORD>(error.code);
   wchar_t buffer[512] = {};
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(code), 0, buffer, 512, nullptr);
+                                 nullptr, code, 0, buffer, 512, nullptr);
   std::u16string text(reinterpret_cast<const char16_t*>(buffer), n);
   while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ')) {
     text.pop_back();
   }
-  if (text.empty()) text = u"system error " + Decimal(static_cast<uint32_t>(code));
+  if (text.empty()) text = u"system error " + Decimal(code);
   return text;
 }
 

@@ -1,6 +1,6 @@
 // Locks on Windows: a critical section for the threads of one process, a kernel mutex for
-// several processes. A mutex whose holder died is handed to the next waiter as abandoned; the log
-// it guards tolerates a torn write, so that counts as acquired.
+// several processes. Both are re-entrant by nature. A mutex whose holder died is handed to the next
+// waiter as abandoned; the log it guards tolerates a torn write, so that counts as acquired.
 #include "platform/File.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -19,7 +19,7 @@ void LocalMutex::Release() { LeaveCriticalSection(&state_->section); }
 
 struct NamedMutex::State {
   HANDLE mutex = nullptr;
-  int32_t error = 0;
+  SystemError error;
 };
 
 NamedMutex::NamedMutex() : state_(std::make_unique<State>()) {}
@@ -34,12 +34,12 @@ bool NamedMutex::Open(const char16_t* name) {
     state_->mutex = nullptr;
   }
   if (name == nullptr || *name == 0) {
-    state_->error = ERROR_INVALID_NAME;
+    state_->error = {SystemError::Kind::kOther, ERROR_INVALID_NAME};
     return false;
   }
   state_->mutex = CreateMutexW(nullptr, FALSE, win32::AsWide(name));
   if (state_->mutex == nullptr) {
-    state_->error = static_cast<int32_t>(GetLastError());
+    state_->error = CurrentSystemError();
     return false;
   }
   return true;
@@ -48,16 +48,16 @@ bool NamedMutex::Open(const char16_t* name) {
 bool NamedMutex::Acquire() {
   const DWORD result = WaitForSingleObject(state_->mutex, INFINITE);
   if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) return true;
-  state_->error = static_cast<int32_t>(GetLastError());
+  state_->error = CurrentSystemError();
   return false;
 }
 
 bool NamedMutex::Release() {
   if (ReleaseMutex(state_->mutex)) return true;
-  state_->error = static_cast<int32_t>(GetLastError());
+  state_->error = CurrentSystemError();
   return false;
 }
 
-int32_t NamedMutex::LastError() const { return state_->error; }
+const SystemError& NamedMutex::LastError() const { return state_->error; }
 
 }  // namespace hv::platform

@@ -13,8 +13,9 @@ TEST(PosixNamedMutexTest, ReportsANameTooLongForALockFile) {
   platform::NamedMutex m;
   const std::u16string tooLong(300, u'x');
   EXPECT_FALSE(m.Open(tooLong.c_str()));
-  EXPECT_NE(m.LastError(), 0);
-  EXPECT_FALSE(platform::DescribeError(m.LastError()).empty());
+  EXPECT_EQ(m.LastError().kind, platform::SystemError::Kind::kOther);
+  EXPECT_NE(m.LastError().code, 0);
+  EXPECT_FALSE(platform::Describe(m.LastError()).empty());
 }
 
 }  // namespace
