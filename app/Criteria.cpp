@@ -11,52 +11,61 @@ namespace {
 
 Verdict FromFlag(int32_t flag) { return flag != 0 ? Verdict::kHolds : Verdict::kFails; }
 
+using Facts = VersionFactsRecord;
+
+// An OS value holds when its flag is set, or its second flag where it has one; a negated value
+// holds when its flag is clear.
 struct OsOption {
   const char* name;
-  int32_t (*holds)(const VersionFactsRecord&);
+  int32_t Facts::*flag;
+  int32_t Facts::*orFlag = nullptr;
+  bool negated = false;
+
+  bool Holds(const Facts& f) const {
+    const bool set = f.*flag != 0 || (orFlag != nullptr && f.*orFlag != 0);
+    return set != negated;
+  }
 };
 
 // Checked in this order; the first equal name decides.
 constexpr OsOption kOsOptions[] = {
-    {"WINDOWS2000", [](const VersionFactsRecord& f) { return f.IsWin2000; }},
-    {"WINDOWSXP", [](const VersionFactsRecord& f) { return f.IsWinXP; }},
-    {"WINDOWS2003", [](const VersionFactsRecord& f) { return f.IsWin2003; }},
-    {"WINDOWSVISTA", [](const VersionFactsRecord& f) { return f.IsWinVista; }},
-    {"WINDOWS7", [](const VersionFactsRecord& f) { return f.IsWin7; }},
-    {"WINDOWS8", [](const VersionFactsRecord& f) { return f.IsWin8; }},
-    {"WINDOWS8CLIENT", [](const VersionFactsRecord& f) { return f.IsWin8Client; }},
-    {"WINDOWS8SERVER", [](const VersionFactsRecord& f) { return f.IsWin8Server; }},
-    {"WINDOWS2008",
-     [](const VersionFactsRecord& f) { return (f.IsWin2008 != 0 || f.IsWin2008R2 != 0) ? 1 : 0; }},
-    {"CLASSIC", [](const VersionFactsRecord& f) { return f.IsClassic; }},
-    {"MODERN", [](const VersionFactsRecord& f) { return f.IsClassic == 0 ? 1 : 0; }},
+    {"WINDOWS2000", &Facts::IsWin2000},
+    {"WINDOWSXP", &Facts::IsWinXP},
+    {"WINDOWS2003", &Facts::IsWin2003},
+    {"WINDOWSVISTA", &Facts::IsWinVista},
+    {"WINDOWS7", &Facts::IsWin7},
+    {"WINDOWS8", &Facts::IsWin8},
+    {"WINDOWS8CLIENT", &Facts::IsWin8Client},
+    {"WINDOWS8SERVER", &Facts::IsWin8Server},
+    {"WINDOWS2008", &Facts::IsWin2008, &Facts::IsWin2008R2},
+    {"CLASSIC", &Facts::IsClassic},
+    {"MODERN", &Facts::IsClassic, nullptr, true},
     // Later names come after every older one, so none of them can change an older name's verdict.
-    {"WINDOWS81", [](const VersionFactsRecord& f) { return f.IsWin81; }},
-    {"WINDOWS8.1", [](const VersionFactsRecord& f) { return f.IsWin81; }},
-    {"WINDOWS10", [](const VersionFactsRecord& f) { return f.IsWin10; }},
-    {"WINDOWS11", [](const VersionFactsRecord& f) { return f.IsWin11; }},
-    {"WINDOWS2008R2", [](const VersionFactsRecord& f) { return f.IsWin2008R2; }},
-    {"WINDOWS2012",
-     [](const VersionFactsRecord& f) { return (f.IsWin2012 != 0 || f.IsWin2012R2 != 0) ? 1 : 0; }},
-    {"WINDOWS2012R2", [](const VersionFactsRecord& f) { return f.IsWin2012R2; }},
-    {"WINDOWS2016", [](const VersionFactsRecord& f) { return f.IsWin2016; }},
-    {"WINDOWS2019", [](const VersionFactsRecord& f) { return f.IsWin2019; }},
-    {"WINDOWS2022", [](const VersionFactsRecord& f) { return f.IsWin2022; }},
-    {"WINDOWS2025", [](const VersionFactsRecord& f) { return f.IsWin2025; }},
-    {"SERVER", [](const VersionFactsRecord& f) { return f.IsServer; }},
-    {"CLIENT", [](const VersionFactsRecord& f) { return f.IsClient; }},
-    {"DOMAINCONTROLLER", [](const VersionFactsRecord& f) { return f.IsDomainController; }},
+    {"WINDOWS81", &Facts::IsWin81},
+    {"WINDOWS8.1", &Facts::IsWin81},
+    {"WINDOWS10", &Facts::IsWin10},
+    {"WINDOWS11", &Facts::IsWin11},
+    {"WINDOWS2008R2", &Facts::IsWin2008R2},
+    {"WINDOWS2012", &Facts::IsWin2012, &Facts::IsWin2012R2},
+    {"WINDOWS2012R2", &Facts::IsWin2012R2},
+    {"WINDOWS2016", &Facts::IsWin2016},
+    {"WINDOWS2019", &Facts::IsWin2019},
+    {"WINDOWS2022", &Facts::IsWin2022},
+    {"WINDOWS2025", &Facts::IsWin2025},
+    {"SERVER", &Facts::IsServer},
+    {"CLIENT", &Facts::IsClient},
+    {"DOMAINCONTROLLER", &Facts::IsDomainController},
 };
 
 // The platform values after "64" and "32": the machine's native architecture.
 struct PlatformOption {
   const char16_t* name;
-  int32_t VersionFactsRecord::*flag;
+  int32_t Facts::*flag;
 };
 constexpr PlatformOption kArchitectureOptions[] = {
-    {u"X64", &VersionFactsRecord::IsX64},
-    {u"ARM64", &VersionFactsRecord::IsARM64},
-    {u"X86", &VersionFactsRecord::IsX86},
+    {u"X64", &Facts::IsX64},
+    {u"ARM64", &Facts::IsARM64},
+    {u"X86", &Facts::IsX86},
 };
 
 void PrintRejection(const char* label, WideText& value) {
@@ -72,7 +81,7 @@ Verdict EvaluateOsOption(WideText& osValue) {
   if (osValue.Empty()) return Verdict::kHolds;
   for (const OsOption& option : kOsOptions) {
     if (WideText::CompareNarrow(osValue, option.name) == 0) {
-      return FromFlag(option.holds(VersionFacts));
+      return option.Holds(VersionFacts) ? Verdict::kHolds : Verdict::kFails;
     }
   }
   PrintRejection("Unknown OS Option: ", osValue);

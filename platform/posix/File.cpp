@@ -40,6 +40,16 @@ namespace {
 
 int Descriptor(intptr_t handle) { return static_cast<int>(handle); }
 
+// Runs a transfer again for as long as a signal interrupts it.
+template <typename Transfer>
+ssize_t Uninterrupted(Transfer transfer) {
+  ssize_t n;
+  do {
+    n = transfer();
+  } while (n < 0 && errno == EINTR);
+  return n;
+}
+
 // glibc offers two strerror_r; these overloads take whichever it declared.
 [[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
   return result == 0 ? buffer : "unknown error";
@@ -62,16 +72,6 @@ SystemError CurrentSystemError() {
     default:
       return {SystemError::Kind::kOther, code};
   }
-}
-
-bool File::Fail() {
-  error_ = CurrentSystemError();
-  return false;
-}
-
-bool File::Fail(SystemError::Kind kind, int32_t code) {
-  error_ = {kind, code};
-  return false;
 }
 
 bool File::OpenExisting(const char16_t* path, bool writable) {
@@ -114,10 +114,10 @@ bool File::Size(int64_t* size) {
 bool File::ReadAt(int64_t offset, void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
-  ssize_t n;
-  do {
-    n = pread(Descriptor(handle_), buffer, static_cast<size_t>(count), static_cast<off_t>(offset));
-  } while (n < 0 && errno == EINTR);
+  const ssize_t n = Uninterrupted([&] {
+    return pread(Descriptor(handle_), buffer, static_cast<size_t>(count),
+                 static_cast<off_t>(offset));
+  });
   if (n < 0) return Fail();
   *done = static_cast<int32_t>(n);
   return true;
@@ -126,10 +126,10 @@ bool File::ReadAt(int64_t offset, void* buffer, int32_t count, int32_t* done) {
 bool File::WriteAt(int64_t offset, const void* buffer, int32_t count, int32_t* done) {
   *done = 0;
   if (count <= 0) return true;
-  ssize_t n;
-  do {
-    n = pwrite(Descriptor(handle_), buffer, static_cast<size_t>(count), static_cast<off_t>(offset));
-  } while (n < 0 && errno == EINTR);
+  const ssize_t n = Uninterrupted([&] {
+    return pwrite(Descriptor(handle_), buffer, static_cast<size_t>(count),
+                  static_cast<off_t>(offset));
+  });
   if (n < 0) return Fail();
   // A regular file that takes nothing is full.
   if (n == 0) return Fail(SystemError::Kind::kOther, ENOSPC);

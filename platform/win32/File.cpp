@@ -39,16 +39,6 @@ SystemError CurrentSystemError() {
   }
 }
 
-bool File::Fail() {
-  error_ = CurrentSystemError();
-  return false;
-}
-
-bool File::Fail(SystemError::Kind kind, int32_t code) {
-  error_ = {kind, code};
-  return false;
-}
-
 bool File::OpenExisting(const char16_t* path, bool writable) {
   Close();
   const DWORD access = writable ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
