@@ -81,14 +81,13 @@ bool RemoveFile(const char16_t* path, SystemError* error);
 
 // The two locks below are re-entrant on every system: the thread that holds one may acquire it
 // again, and it is free once each Acquire has had its Release. Any other thread, or process, waits.
+// Each owns one system object, so neither can be copied.
 
 // A lock for the threads of one process.
 class LocalMutex {
  public:
   LocalMutex();
   ~LocalMutex();
-  LocalMutex(const LocalMutex&) = delete;
-  LocalMutex& operator=(const LocalMutex&) = delete;
 
   void Acquire();
   void Release();
@@ -104,8 +103,6 @@ class NamedMutex {
  public:
   NamedMutex();
   ~NamedMutex();
-  NamedMutex(const NamedMutex&) = delete;
-  NamedMutex& operator=(const NamedMutex&) = delete;
 
   bool Open(const char16_t* name);
   bool Acquire();

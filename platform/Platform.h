@@ -88,14 +88,8 @@ inline constexpr uint16_t kArchitectureUnknown = 0xFFFF;  // PROCESSOR_ARCHITECT
 
 // SYSTEMTIME, field for field.
 struct LocalTime {
-  uint16_t year = 0;
-  uint16_t month = 0;
-  uint16_t dayOfWeek = 0;
-  uint16_t day = 0;
-  uint16_t hour = 0;
-  uint16_t minute = 0;
-  uint16_t second = 0;
-  uint16_t milliseconds = 0;
+  uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0;
+  uint16_t hour = 0, minute = 0, second = 0, milliseconds = 0;
 };
 
 class Services {
