@@ -406,8 +406,19 @@ TEST_F(RingLogTest, WriterStoppedAtAnyByteLeavesALogTheNextWriteRepairs) {
       }
     }
     for (const bool buffered : {false, true}) {
+      // One whole write, a byte a raw write, shows where each raw write lands.
+      OpenOver(start, {.buffered = buffered});
+      file_->maxWrite = 1;
+      ASSERT_EQ(log_.Write(u"lost"), 1);
+      const std::vector<std::pair<int64_t, int32_t>> writes = file_->rawWrites;
+      // A stop inside the message text leaves the table and header as any other there does, so
+      // every 64th of those is enough; every other byte is a stop of its own.
+      const int64_t textFrom = RecordOffset(st.slots, st.next) + kRecordTextOffset + 16;
+      const int64_t textTo = RecordOffset(st.slots, st.next) + kRecordBytes - 16;
       int stops = 0;
-      for (int k = 0;; ++k) {
+      for (int k = 0; k < static_cast<int>(writes.size()); ++k) {
+        const int64_t at = writes[static_cast<size_t>(k)].first;
+        if (at >= textFrom && at < textTo && k % 64 != 0) continue;
         const std::string label = std::to_string(st.slots) + " slots, lap " +
                                   std::to_string(st.lap) + ", next " + std::to_string(st.next) +
                                   ", stopped at raw write " + std::to_string(k) +
@@ -416,7 +427,7 @@ TEST_F(RingLogTest, WriterStoppedAtAnyByteLeavesALogTheNextWriteRepairs) {
         file_->maxWrite = 1;
         file_->failOp = FakeFile::Op::kWrite;
         file_->failAfter = k;
-        if (log_.Write(u"lost") == 1) break;
+        ASSERT_EQ(log_.Write(u"lost"), 0) << label;
         ++stops;
 
         std::vector<std::string> seen;
@@ -455,7 +466,7 @@ TEST_F(RingLogTest, WriterStoppedAtAnyByteLeavesALogTheNextWriteRepairs) {
                   (std::vector<int32_t>{rebuilt.lap, rebuilt.nextSlot, rebuilt.lastSlot}))
             << label;
       }
-      EXPECT_GT(stops, 2060);  // the record, the entry and the header, byte by byte
+      EXPECT_GT(stops, 64);  // the record's edges, the entry and the header, byte by byte
       if (before.empty()) break;
     }
   }
