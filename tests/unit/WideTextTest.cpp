@@ -63,7 +63,14 @@ TEST(WideTextTest, SizesBeyond32BitsRaiseInsteadOfWrapping) {
   // holds. The append must be refused before anything is allocated and leave the text untouched.
   constexpr int32_t kUnits = 1 << 29;
   WideText t;
-  char16_t* buffer = t.Reserve(kUnits + 1);
+  char16_t* buffer = nullptr;
+  try {
+    buffer = t.Reserve(kUnits + 1);
+  } catch (const EOutOfMemory&) {
+    // A 32-bit process may hold no free gigabyte in one piece; that is no fault of the text.
+    if (sizeof(void*) == 4) GTEST_SKIP() << "no free 1 GiB block in this 32-bit process";
+    throw;
+  }
   std::fill(buffer, buffer + kUnits, u'z');
   buffer[kUnits] = 0;
   t.Append(u"");  // recounts the length from the terminator
