@@ -13,15 +13,7 @@ namespace hv::testing {
 // A local time as the system reports one.
 inline platform::LocalTime At(uint16_t year, uint16_t month, uint16_t day, uint16_t hour = 0,
                               uint16_t minute = 0, uint16_t second = 0, uint16_t ms = 0) {
-  platform::LocalTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  t.milliseconds = ms;
-  return t;
+  return {year, month, /*dayOfWeek=*/0, day, hour, minute, second, ms};
 }
 
 class FakeServices : public platform::Services {
