@@ -51,22 +51,27 @@ def rate(build, work, writer, slots, processes, runs):
     return RECORDS / statistics.median(times)
 
 
-def full_log(path, slots):
-    """A log whose every slot holds a record, written directly."""
-    with open(path, "wb") as f:
-        f.write(struct.pack("<5i", 1, 0, slots - 1, slots, 0))
-        f.write(struct.pack("<i", 1) * slots)
-        chunk = bytearray()
-        for i in range(slots):
-            record = bytearray(RECORD_BYTES)
-            struct.pack_into("<d", record, 0, 45000.5 + i / 86400.0)
-            text = b"record %d of a full log" % i
-            record[8:8 + len(text)] = text
-            chunk += record
-            if len(chunk) >= 1 << 24:
-                f.write(chunk)
-                chunk = bytearray()
-        f.write(chunk)
+def full_log(path, slots, page=4096):
+    """A log whose every slot holds a record, written directly a page at a time. Writers fill a
+    real log in small writes; Linux keeps one large write in a large page-cache folio, which
+    slows every later small write into it (0.73 of the 16-slot rate instead of 0.86, measured)."""
+    with open(path, "wb", buffering=0) as f:
+        chunk = bytearray(struct.pack("<5i", 1, 0, slots - 1, slots, 0))
+        chunk += struct.pack("<i", 1) * slots
+        for i in range(slots + 1):
+            if i < slots:
+                record = bytearray(RECORD_BYTES)
+                struct.pack_into("<d", record, 0, 45000.5 + i / 86400.0)
+                text = b"record %d of a full log" % i
+                record[8:8 + len(text)] = text
+                chunk += record
+            if len(chunk) >= 1 << 24 or i == slots:
+                whole = len(chunk) if i == slots else len(chunk) - len(chunk) % page
+                view = memoryview(chunk)
+                for at in range(0, whole, page):
+                    f.write(view[at:at + page])
+                view.release()
+                del chunk[:whole]
 
 
 def timed(command, out):

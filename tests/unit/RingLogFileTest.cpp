@@ -39,10 +39,15 @@ class RingLogFileTest : public ::testing::Test {
 };
 
 TEST_F(RingLogFileTest, CreateMakesAnEmptyRing) {
-  CreateRingLog(PathOf("new.log").c_str(), 5);
-  std::vector<uint8_t> expected(20 + 4 * 5, 0);
-  expected[12] = 5;
-  EXPECT_EQ(Bytes("new.log"), expected);
+  // The table goes out in page-sized pieces: a file ending on, just past and well past a page
+  // boundary must be whole and zero all the same.
+  for (const int32_t slots : {5, 1019, 1020, 70000}) {
+    const std::string name = "new" + std::to_string(slots) + ".log";
+    CreateRingLog(PathOf(name.c_str()).c_str(), slots);
+    std::vector<uint8_t> expected(20 + 4 * static_cast<size_t>(slots), 0);
+    for (int i = 0; i < 4; ++i) expected[12 + i] = static_cast<uint8_t>(slots >> (8 * i));
+    EXPECT_EQ(Bytes(name.c_str()), expected) << slots;
+  }
 }
 
 TEST_F(RingLogFileTest, CreateNeverTouchesAFileThatExists) {
