@@ -68,75 +68,71 @@ bool HeaderSettled(const LogHeader& h, int32_t lastLap) {
   return next != 0 || lastLap == h.lap;
 }
 
-SlotTable::SlotTable(const LogHeader& header, std::vector<uint8_t> bytes)
-    : header_(header), bytes_(std::move(bytes)) {
+void TableScan::Take(const uint8_t* entries, int32_t count) {
   const int32_t slots = header_.slotCount;
-  if (slots < 1 || bytes_.size() < static_cast<size_t>(slots) * kSlotEntryBytes) {
-    problem_ = u"the slot table is incomplete";
-    return;
-  }
   const int32_t inFlight = WrappedSlot(header_.nextSlot, slots);
-  // The laps of the finished slots, leaving out never-written zeros and the slot a killed writer
-  // may have left half done.
-  int32_t laps[2] = {};
-  int found = 0;
-  bool zeros = false;
-  for (int32_t i = 0; i < slots && problem_.empty(); ++i) {
-    const int32_t lap = Lap(i);
+  const int32_t last = WrappedSlot(header_.lastSlot, slots);
+  for (int32_t k = 0; k < count && problem_.empty() && taken_ < slots; ++k, ++taken_) {
+    const int32_t i = taken_;
+    const int32_t lap = LoadInt32(entries + int64_t{kSlotEntryBytes} * k);
+    if (lap != 0) {
+      highest_ = i;
+      highestLap_ = lap;
+    }
+    if (i == last) lastLap_ = lap;
     if (lap < 0 || lap >= kLapModulus) {
       problem_ = u"slot " + Decimal(i) + u" holds lap " + Decimal(lap);
     } else if (i == inFlight) {
+      inFlightLap_ = lap;
     } else if (lap == 0) {
-      zeros = true;
-    } else if (found == 0 || (lap != laps[0] && (found == 1 || lap != laps[1]))) {
-      if (found == 2) {
+      zeros_ = true;
+    } else if (found_ == 0 || (lap != laps_[0] && (found_ == 1 || lap != laps_[1]))) {
+      if (found_ == 2) {
         problem_ = u"slot " + Decimal(i) + u" holds lap " + Decimal(lap) +
-                   u", a third one beside " + Decimal(laps[0]) + u" and " + Decimal(laps[1]);
+                   u", a third one beside " + Decimal(laps_[0]) + u" and " + Decimal(laps_[1]);
       } else {
-        laps[found++] = lap;
+        laps_[found_++] = lap;
       }
     }
   }
+}
+
+void TableScan::Finish() {
   if (!problem_.empty()) return;
-  if (found == 2) {
-    if (NextLap(laps[0]) == laps[1]) {
-      newest_ = laps[1];
-    } else if (NextLap(laps[1]) == laps[0]) {
-      newest_ = laps[0];
+  if (header_.slotCount < 1 || taken_ < header_.slotCount) {
+    problem_ = u"the slot table is incomplete";
+    return;
+  }
+  if (found_ == 2) {
+    if (NextLap(laps_[0]) == laps_[1]) {
+      newest_ = laps_[1];
+    } else if (NextLap(laps_[1]) == laps_[0]) {
+      newest_ = laps_[0];
     } else {
-      problem_ = u"the slot table holds laps " + Decimal(laps[0]) + u" and " + Decimal(laps[1]) +
+      problem_ = u"the slot table holds laps " + Decimal(laps_[0]) + u" and " + Decimal(laps_[1]) +
                  u", which are not consecutive";
       return;
     }
-  } else if (found == 1) {
+  } else if (found_ == 1) {
     // Past the wrap, the slots of lap 0 hold zeros beside the last slots of lap 2147483646.
-    newest_ = laps[0] == kLapModulus - 1 && zeros && header_.lap == 0 ? 0 : laps[0];
+    newest_ = laps_[0] == kLapModulus - 1 && zeros_ && header_.lap == 0 ? 0 : laps_[0];
   } else {
-    const int32_t lap = Lap(inFlight);
-    newest_ = lap >= 0 && lap < kLapModulus ? lap : 0;
+    newest_ = inFlightLap_;
     return;
   }
   // A killed writer may have finished slot 0's entry of the next lap before the header.
-  if (Lap(inFlight) == NextLap(newest_)) newest_ = NextLap(newest_);
+  if (inFlightLap_ == NextLap(newest_)) newest_ = NextLap(newest_);
 }
 
-int32_t SlotTable::Lap(int32_t slot) const {
-  return LoadInt32(bytes_.data() + int64_t{kSlotEntryBytes} * slot);
-}
-
-std::u16string SlotTable::Check(int64_t size) const {
+std::u16string TableScan::Check(int64_t size) const {
   if (!problem_.empty()) return problem_;
   const int32_t slots = header_.slotCount;
-  int32_t highest = -1;
-  for (int32_t i = slots - 1; i >= 0 && highest < 0; --i) {
-    if (Lap(i) != 0) highest = i;
-  }
-  if (highest >= 0 && RecordOffset(slots, highest + 1) > size) {
-    return u"slot " + Decimal(highest) + u" holds lap " + Decimal(Lap(highest)) +
+  if (highest_ >= 0 && RecordOffset(slots, highest_ + 1) > size) {
+    return u"slot " + Decimal(highest_) + u" holds lap " + Decimal(highestLap_) +
            u" but the file ends before its record";
   }
   // A file grows one record at a time; only the write in progress may have begun the next one.
-  int32_t furthest = highest;
+  int32_t furthest = highest_;
   for (const int32_t slot : {header_.nextSlot, header_.lastSlot}) {
     furthest = std::max(furthest, WrappedSlot(slot, slots));
   }
@@ -144,20 +140,32 @@ std::u16string SlotTable::Check(int64_t size) const {
     return u"the file has " + Decimal(size) + u" bytes, more than the " +
            Decimal(RecordOffset(slots, furthest + 1)) + u" its written slots fill";
   }
-  if (HeaderSettled(header_, Lap(WrappedSlot(header_.lastSlot, slots))) &&
-      LapsBefore(newest_, header_.lap) > 1 && LapsBefore(header_.lap, newest_) > 1) {
+  if (HeaderSettled(header_, lastLap_) && LapsBefore(newest_, header_.lap) > 1 &&
+      LapsBefore(header_.lap, newest_) > 1) {
     return u"the header gives lap " + Decimal(header_.lap) + u", the slot table " +
            Decimal(newest_);
   }
   return {};
 }
 
+SlotTable::SlotTable(const LogHeader& header, std::vector<uint8_t> bytes)
+    : header_(header), bytes_(std::move(bytes)), scan_(header) {
+  const size_t entries = std::min(bytes_.size() / kSlotEntryBytes,
+                                  static_cast<size_t>(std::max(header_.slotCount, 0)));
+  scan_.Take(bytes_.data(), static_cast<int32_t>(entries));
+  scan_.Finish();
+}
+
+int32_t SlotTable::Lap(int32_t slot) const {
+  return LoadInt32(bytes_.data() + int64_t{kSlotEntryBytes} * slot);
+}
+
 LogHeader SlotTable::RebuiltHeader() const {
   LogHeader h = header_;
   const int32_t slots = h.slotCount;
   int32_t done = 0;
-  while (done < slots && Lap(done) == newest_) ++done;
-  h.lap = newest_;
+  while (done < slots && Lap(done) == scan_.Newest()) ++done;
+  h.lap = scan_.Newest();
   h.nextSlot = done % slots;
   h.lastSlot = (done + slots - 1) % slots;
   return h;
@@ -165,8 +173,9 @@ LogHeader SlotTable::RebuiltHeader() const {
 
 int32_t SlotTable::Age(int32_t slot) const {
   const int32_t lap = Lap(slot);
-  if (lap == 0 && newest_ != 0) return -1;  // never written, or its write never finished
-  const int64_t age = LapsBefore(newest_, lap);
+  const int32_t newest = scan_.Newest();
+  if (lap == 0 && newest != 0) return -1;  // never written, or its write never finished
+  const int64_t age = LapsBefore(newest, lap);
   return age <= 1 ? static_cast<int32_t>(age) : -1;
 }
 

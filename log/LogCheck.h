@@ -33,15 +33,45 @@ int32_t WrappedSlot(int32_t slot, int32_t slotCount);
 bool NeedsLastLap(const LogHeader& header);
 bool HeaderSettled(const LogHeader& header, int32_t lastLap);
 
+// One pass over a slot table, fed in slot order and in pieces of any size, so that a large table
+// is checked without being held in memory.
+class TableScan {
+ public:
+  explicit TableScan(const LogHeader& header) : header_(header) {}
+
+  // The next `count` entries of the table.
+  void Take(const uint8_t* entries, int32_t count);
+  // Ends the pass; a table taken in part is incomplete.
+  void Finish();
+  // Why the table cannot belong to the header and a file of `size` bytes; empty when it can.
+  // The header must have passed CheckHeader.
+  std::u16string Check(int64_t size) const;
+  // The newest lap in the table.
+  int32_t Newest() const { return newest_; }
+
+ private:
+  LogHeader header_;
+  int32_t taken_ = 0;
+  // The laps of the finished slots, found_ of them; never-written zeros and the slot a killed
+  // writer may have left half done (nextSlot's) are left out.
+  int32_t laps_[2] = {};
+  int found_ = 0;
+  bool zeros_ = false;
+  int32_t highest_ = -1;  // the last slot whose entry is not 0
+  int32_t highestLap_ = 0;
+  int32_t inFlightLap_ = 0;  // the entries of nextSlot and lastSlot
+  int32_t lastLap_ = 0;
+  int32_t newest_ = 0;
+  std::u16string problem_;
+};
+
 // The slot table of a log, as the file holds it: slotCount entries of 4 bytes.
 class SlotTable {
  public:
   SlotTable(const LogHeader& header, std::vector<uint8_t> bytes);
 
   int32_t Lap(int32_t slot) const;
-  // Why this table cannot belong to the header and a file of `size` bytes; empty when it can.
-  // The header must have passed CheckHeader.
-  std::u16string Check(int64_t size) const;
+  std::u16string Check(int64_t size) const { return scan_.Check(size); }
   // The header a finished write would have left with this table.
   LogHeader RebuiltHeader() const;
   // Whether a slot holds a record to show, and how many laps it is older than the newest.
@@ -51,8 +81,7 @@ class SlotTable {
  private:
   LogHeader header_;
   std::vector<uint8_t> bytes_;
-  int32_t newest_ = 0;      // the newest lap in the table
-  std::u16string problem_;  // set while reading the laps
+  TableScan scan_;
 };
 
 }  // namespace hv

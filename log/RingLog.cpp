@@ -80,7 +80,7 @@ void RingLog::Open(std::unique_ptr<LogStream> stream, std::unique_ptr<SyncLock> 
     ScopedRangeLock range(*stream, std::max<int64_t>(stream->Size(), 1), false);
     const int64_t size = stream->Size();
     header = ReadLogHeader(*stream, size);
-    ReadSlotTable(*stream, header, size);
+    CheckSlotTable(*stream, header, size);
   }
   StoreHeader(header, header_);
   slotCount_ = header.slotCount;

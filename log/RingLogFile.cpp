@@ -80,6 +80,22 @@ SlotTable ReadSlotTable(LogStream& stream, const LogHeader& header, int64_t size
   return table;
 }
 
+void CheckSlotTable(LogStream& stream, const LogHeader& header, int64_t size) {
+  constexpr int32_t kPieceEntries = 8192;
+  uint8_t piece[kPieceEntries * kSlotEntryBytes];
+  TableScan scan(header);
+  for (int32_t at = 0; at < header.slotCount; at += kPieceEntries) {
+    const int32_t count = std::min(kPieceEntries, header.slotCount - at);
+    const int64_t got =
+        ReadUpToAt(stream, EntryOffset(at), piece, int64_t{count} * kSlotEntryBytes);
+    scan.Take(piece, static_cast<int32_t>(got / kSlotEntryBytes));
+    if (got < int64_t{count} * kSlotEntryBytes) break;
+  }
+  scan.Finish();
+  const std::u16string why = scan.Check(size);
+  if (!why.empty()) NotALog(stream, why);
+}
+
 void ForEachRecord(LogStream& stream, const std::function<void(const LogEntry&)>& take) {
   int64_t size = 0;
   LogHeader header;

@@ -365,6 +365,14 @@ TEST_F(RingLogTest, OpenRefusesWhatIsNotARingLog) {
       {Grown(SettledLog(3, 1, 1), 2 * kRecordBytes),
        u"the file has 6200 bytes, more than the 4144 its written slots fill"},
       {Patched(SettledLog(3, 1, 1), 0, 9), u"the header gives lap 9, the slot table 1"},
+      // Tables longer than the piece an open checks at a time: what the first pieces found must
+      // still count in the later ones.
+      {Patched(SettledLog(9000, 2, 100), EntryOffset(8500), 7),
+       u"slot 8500 holds lap 7, a third one beside 2 and 1"},
+      {Patched(SettledLog(9000, 5, 0), EntryOffset(8999), 3),
+       u"the slot table holds laps 5 and 3, which are not consecutive"},
+      {Grown(SettledLog(9000, 1, 8300), -1),
+       u"slot 8299 holds lap 1 but the file ends before its record"},
   };
   for (const Case& c : cases) {
     try {
@@ -500,6 +508,15 @@ TEST_F(RingLogTest, CompletedWritesLeaveExactlyTheFormatsBytes) {
       ASSERT_EQ(file_->data, expected) << "after write " << i << (buffered ? ", buffered" : "");
     }
   }
+}
+
+TEST_F(RingLogTest, LargeTableOpensAndTheWriteGoesOnWhereTheHeaderSays) {
+  OpenOver(SettledLog(9000, 2, 8500));
+  ASSERT_EQ(log_.Write(u"next"), 1);
+  EXPECT_EQ(Header().nextSlot, 8501);
+  EXPECT_EQ(Header().lap, 2);
+  EXPECT_EQ(Lap(8500), 2);
+  EXPECT_EQ(Text(8500), "next");
 }
 
 TEST_F(RingLogTest, ReaderSkipsSlotsNeverWritten) {
