@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -42,10 +43,11 @@ std::vector<uint8_t> SettledLog(int32_t slots, int32_t lap, int32_t next) {
   }
   bytes.resize(static_cast<size_t>(RecordOffset(slots, written)), 0);
   for (int32_t i = 0; i < written; ++i) {
-    const std::string text = "s" + std::to_string(i);
+    char text[16];
+    const int length = std::snprintf(text, sizeof text, "s%d", static_cast<int>(i));
     uint8_t* record = bytes.data() + RecordOffset(slots, i);
     StoreDouble(45000.0 + i, record);
-    std::memcpy(record + kRecordTextOffset, text.data(), text.size());
+    std::memcpy(record + kRecordTextOffset, text, static_cast<size_t>(length));
   }
   LogHeader header;
   header.slotCount = slots;
