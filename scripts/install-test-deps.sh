@@ -7,6 +7,7 @@ packages=(
   clang libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64
   wine wine64 util-linux hostname hyperfine
+  qemu-system-x86 busybox-static
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,8 @@
 # Included by CTest before the tests of a Windows build are discovered: stops the run unless Wine
 # really runs a program of this build. HV_CHECK_PROGRAM (ringlog), started with no arguments, must
 # print its usage and exit with 2 under HV_CHECK_COMMAND. HV_CHECK_DLL_PATH, for the 32-bit build,
-# is the folder that must hold Wine's 32-bit DLLs.
+# is the folder that must hold Wine's 32-bit DLLs. The first run makes the prefix: a minute or more
+# in the emulated machine.
 if(HV_CHECK_DLL_PATH AND NOT EXISTS "${HV_CHECK_DLL_PATH}/i386-windows/ntdll.dll")
   message(FATAL_ERROR
     "Wine's 32-bit DLLs are missing (${HV_CHECK_DLL_PATH}/i386-windows/ntdll.dll not found). "
@@ -10,7 +11,7 @@ if(HV_CHECK_DLL_PATH AND NOT EXISTS "${HV_CHECK_DLL_PATH}/i386-windows/ntdll.dll
     "cache variable HV_WINE_DLL_PATH at the folder that holds i386-windows/.")
 endif()
 execute_process(COMMAND ${HV_CHECK_COMMAND} ${HV_CHECK_PROGRAM} RESULT_VARIABLE hv_check_code
-                OUTPUT_VARIABLE hv_check_out ERROR_VARIABLE hv_check_err TIMEOUT 120)
+                OUTPUT_VARIABLE hv_check_out ERROR_VARIABLE hv_check_err TIMEOUT 600)
 if(NOT hv_check_code EQUAL 2 OR NOT hv_check_err MATCHES "usage: ringlog")
   message(FATAL_ERROR
     "Wine did not run ${HV_CHECK_PROGRAM}: exit code ${hv_check_code}, output "
