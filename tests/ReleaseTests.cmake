@@ -63,4 +63,9 @@ add_test(NAME package_run
                  --package ${HV_PACKAGE_FILE} --program ${HV_PACKAGED_PROGRAM}
                  --ringlog ${HV_PACKAGED_RINGLOG} --files ${HV_PACKAGED_FILES}
                  --run-with ${HV_RUN_PROGRAM})
-set_tests_properties(package_run PROPERTIES FIXTURES_REQUIRED hv_package TIMEOUT 300)
+set(HV_PACKAGE_RUN_TIMEOUT 300)
+if(HV_WINE_EMULATED)
+  set(HV_PACKAGE_RUN_TIMEOUT 900)  # a fresh Wine prefix alone takes a minute or two there
+endif()
+set_tests_properties(package_run PROPERTIES FIXTURES_REQUIRED hv_package
+                     TIMEOUT ${HV_PACKAGE_RUN_TIMEOUT})

@@ -24,6 +24,7 @@ import unittest
 import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from wine_prefix import patience  # noqa: E402
 
 RUNNER = None
 MUTEX_HOLDER = None
@@ -55,7 +56,7 @@ class Runner:
         """The program of the `index`th writer of a shared log: with a peer, every other one."""
         return self.peer if self.peer and index % 2 else self.binary
 
-    def run(self, args, stdin=b"", timeout=60):
+    def run(self, args, stdin=b"", timeout=patience(60)):
         return subprocess.run(self.command(args), input=stdin, capture_output=True,
                               env=self.env, timeout=timeout)
 
@@ -211,7 +212,7 @@ class RingLogTool(unittest.TestCase):
                 for writer in writers:
                     writer.stdin.close()
                 for writer in writers:
-                    self.assertEqual(writer.wait(timeout=120), 0, writer.stderr.read())
+                    self.assertEqual(writer.wait(timeout=patience(120)), 0, writer.stderr.read())
                     writer.stdout.close()
                     writer.stderr.close()
 
@@ -250,11 +251,11 @@ class RingLogTool(unittest.TestCase):
             writer.stdin.write(b"".join(b"after %d %d\n" % (p, i) for i in range(100)))
             writer.stdin.close()
         victim.send_signal(signal.SIGKILL)
-        victim.wait(timeout=30)
+        victim.wait(timeout=patience(30))
         for handle in (victim.stdin, victim.stdout, victim.stderr):
             handle.close()
         for writer in others:
-            self.assertEqual(writer.wait(timeout=60), 0, writer.stderr.read())
+            self.assertEqual(writer.wait(timeout=patience(60)), 0, writer.stderr.read())
             writer.stdout.close()
             writer.stderr.close()
 
@@ -376,7 +377,7 @@ class RingLogRefusesAndSurvives(unittest.TestCase):
         for name, path, slots, writes, process, at in victims:
             time.sleep(max(0, begun + at - time.monotonic()))
             process.send_signal(signal.SIGKILL)
-            process.wait(timeout=30)
+            process.wait(timeout=patience(30))
             for handle in (process.stdin, process.stdout, process.stderr):
                 handle.close()
         for name, path, slots, writes, process, at in victims:
@@ -407,7 +408,7 @@ class RingLogRefusesAndSurvives(unittest.TestCase):
         for name, path in [("pipe.log", fifo), ("a directory", self.dir)]:
             with self.subTest(name):
                 started = time.monotonic()
-                result = RUNNER.run(["dump", RUNNER.path(path)], timeout=20)
+                result = RUNNER.run(["dump", RUNNER.path(path)], timeout=patience(20))
                 self.assertLess(time.monotonic() - started, 10)
                 self.assertNotEqual(result.returncode, 0)
                 self.assertEqual(result.stdout, b"")
@@ -459,7 +460,7 @@ class NamedMutexAcrossProcesses(unittest.TestCase):
         for holder in self.holders:
             if holder.poll() is None:
                 holder.kill()
-            holder.wait(timeout=30)
+            holder.wait(timeout=patience(30))
             for handle in (holder.stdin, holder.stdout, holder.stderr):
                 handle.close()
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -478,25 +479,25 @@ class NamedMutexAcrossProcesses(unittest.TestCase):
 
     def test_a_second_process_waits_for_the_first(self):
         first = self.holder()
-        self.assertTrue(self.says_held_within(first, 30))
+        self.assertTrue(self.says_held_within(first, patience(30)))
         second = self.holder()
         self.assertFalse(self.says_held_within(second, 1.5))
         first.stdin.close()
-        self.assertEqual(first.wait(timeout=30), 0)
-        self.assertTrue(self.says_held_within(second, 30))
+        self.assertEqual(first.wait(timeout=patience(30)), 0)
+        self.assertTrue(self.says_held_within(second, patience(30)))
         second.stdin.close()
-        self.assertEqual(second.wait(timeout=30), 0)
+        self.assertEqual(second.wait(timeout=patience(30)), 0)
 
     def test_a_killed_holder_gives_the_mutex_up(self):
         first = self.holder()
-        self.assertTrue(self.says_held_within(first, 30))
+        self.assertTrue(self.says_held_within(first, patience(30)))
         second = self.holder()
         self.assertFalse(self.says_held_within(second, 1.5))
         first.send_signal(signal.SIGKILL)
-        first.wait(timeout=30)
-        self.assertTrue(self.says_held_within(second, 30))
+        first.wait(timeout=patience(30))
+        self.assertTrue(self.says_held_within(second, patience(30)))
         second.stdin.close()
-        self.assertEqual(second.wait(timeout=30), 0)
+        self.assertEqual(second.wait(timeout=patience(30)), 0)
 
 
 def main():

@@ -39,6 +39,12 @@ VERSION_KEY_32 = r"HKEY_LOCAL_MACHINE\Software\Wow6432Node\Microsoft\Windows NT\
 PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\System\CurrentControlSet\Control\ProductOptions"
 WINE_KEY = r"HKEY_CURRENT_USER\Software\Wine"
 
+
+def patience(seconds):
+    """A time limit for Wine's work, stretched by HV_TIMEOUT_SCALE where everything runs slower
+    (tests/vm/run.sh sets it for its emulated machine)."""
+    return seconds * float(os.environ.get("HV_TIMEOUT_SCALE", "1"))
+
 # Sets the host name of a fresh UTS namespace, then becomes the command that follows.
 
 
@@ -143,14 +149,14 @@ class WinePrefix:
         reg = os.path.join(self.path, "version.reg")
         with open(reg, "w", encoding="utf-8", newline="") as f:
             f.write(version_registry_text(major, minor, build, product_type))
-        self._wine(["regedit", "/S", "Z:" + reg.replace("/", "\\")], timeout=60)
+        self._wine(["regedit", "/S", "Z:" + reg.replace("/", "\\")], timeout=patience(60))
 
     def run(self, binary, args, host=None):
         """Runs the program once; with `host`, under that computer name."""
         if host is not None and host != self.host:
             self._restart_as(host)
         command = [self.wine64.encode(), binary.encode()] + [a.encode() for a in args]
-        return subprocess.run(command, capture_output=True, env=self.env, timeout=60)
+        return subprocess.run(command, capture_output=True, env=self.env, timeout=patience(60))
 
     def _restart_as(self, host):
         # Under load, the first process of a fresh server now and then fails to start; the cases
@@ -180,7 +186,8 @@ class WinePrefix:
         # fails.
         log_path = os.path.join(self.path, "first-process.log")
         with open(log_path, "wb") as log:
-            result = subprocess.run(command, env=self.env, stdout=log, stderr=log, timeout=120)
+            result = subprocess.run(command, env=self.env, stdout=log, stderr=log,
+                                    timeout=patience(120))
         if result.returncode != 0:
             with open(log_path, "rb") as log:
                 output = log.read().decode(errors="replace").strip()
@@ -190,8 +197,9 @@ class WinePrefix:
         # The server puts itself in the background once it is ready.
         # It must not hold on to our pipes, or waiting for its output would never end.
         subprocess.run([self.wineserver, "-p60"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=True)
+                       stderr=subprocess.DEVNULL, timeout=patience(60), check=True)
 
     def _stop_server(self):
-        subprocess.run([self.wineserver, "-k"], env=self.env, capture_output=True, timeout=60)
-        subprocess.run([self.wineserver, "-w"], env=self.env, capture_output=True, timeout=60)
+        for flag in ("-k", "-w"):
+            subprocess.run([self.wineserver, flag], env=self.env, capture_output=True,
+                           timeout=patience(60))

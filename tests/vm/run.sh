@@ -17,6 +17,7 @@ shared=$(mktemp -d)
 trap 'rm -rf "$shared"' EXIT
 {
   echo "export PATH=$(printf %q "$PATH") HOME=$(printf %q "${HOME:-/root}") LANG=C.UTF-8"
+  echo "export HV_TIMEOUT_SCALE=10  # the suites' time limits for Wine's work"
   echo "cd $(printf %q "$PWD")"
   printf '%q ' "$@"
   echo

@@ -85,4 +85,8 @@ add_test(NAME e2e_ringlog_wine
                  ${HV_PEER_ARGS} ${HV_E2E_WINE} ${HV_E2E_RINGLOG_CASES})
 # Generous: a loaded machine, or a 32-bit run beside a 64-bit writer, takes well over the
 # two to three minutes each suite needs alone.
-set_tests_properties(e2e_wine e2e_ringlog_wine PROPERTIES TIMEOUT 600)
+set(HV_WINE_SUITE_TIMEOUT 600)
+if(HV_WINE_EMULATED)
+  set(HV_WINE_SUITE_TIMEOUT 1800)
+endif()
+set_tests_properties(e2e_wine e2e_ringlog_wine PROPERTIES TIMEOUT ${HV_WINE_SUITE_TIMEOUT})
