@@ -24,13 +24,25 @@ trap 'rm -rf "$shared"' EXIT
   echo 'echo $? >/out/rc'
 } >"$shared/job.sh"
 hostname >"$shared/hostname"
+# The console's lines between init.sh's markers, as they come (awk may hold them back).
+show_job_output() {
+  local on=0 line
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    case $line in
+      *'--- job begins') on=1 ;;
+      '--- job ended') on=0 ;;
+      *) if [ "$on" = 1 ]; then printf '%s\n' "$line"; fi ;;
+    esac
+  done
+}
 # qemu64: the richer models of this qemu mis-emulate the far return into 32-bit code.
 qemu-system-x86_64 -accel tcg,thread=multi -cpu qemu64 -smp "$(nproc)" -m "$memory" \
   -nographic -no-reboot -kernel "$dir/vmlinuz" -initrd "$dir/initrd.gz" \
   -append "console=ttyS0 quiet loglevel=3 panic=-1" \
   -virtfs local,path=/,mount_tag=host,security_model=none,readonly=on,multidevs=remap \
   -virtfs "local,path=$shared,mount_tag=out,security_model=none" </dev/null |
-  tr -d "\r" | awk '/^--- job ended$/ {on = 0} on {print; fflush()} /--- job begins$/ {on = 1}'
+  show_job_output
 if [ ! -f "$shared/rc" ]; then
   echo "vm/run: the emulated machine stopped before the command ended" >&2
   exit 1
