@@ -409,7 +409,9 @@ class RingLogRefusesAndSurvives(unittest.TestCase):
             with self.subTest(name):
                 started = time.monotonic()
                 result = RUNNER.run(["dump", RUNNER.path(path)], timeout=patience(20))
-                self.assertLess(time.monotonic() - started, 10)
+                # A hang would last until the time limit; a program start alone takes seconds
+                # under Wine in an emulated machine.
+                self.assertLess(time.monotonic() - started, patience(10))
                 self.assertNotEqual(result.returncode, 0)
                 self.assertEqual(result.stdout, b"")
                 self.assertIn(os.path.basename(path).encode(), result.stderr)
