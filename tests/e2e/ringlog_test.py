@@ -52,6 +52,13 @@ class Runner:
         head = [self.prefix.wine64, binary] if self.prefix else [binary]
         return head + args
 
+    def keep_lock_files_in(self, folder):
+        """Named mutexes of the native build keep their lock files in TMPDIR. Under Wine it stays
+        as it is: a Wine process that sees another TMPDIR finds no server there and starts one of
+        its own, with the prefix's helper processes, a second or more per run."""
+        if not self.prefix:
+            self.env["TMPDIR"] = folder
+
     def writer(self, index):
         """The program of the `index`th writer of a shared log: with a peer, every other one."""
         return self.peer if self.peer and index % 2 else self.binary
@@ -86,8 +93,7 @@ def read_log(path):
 class RingLogTool(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="hv-ringlog-")
-        # Named mutexes of the native build keep their lock files in TMPDIR.
-        RUNNER.env["TMPDIR"] = self.dir
+        RUNNER.keep_lock_files_in(self.dir)
 
     def tearDown(self):
         shutil.rmtree(self.dir, ignore_errors=True)
@@ -454,7 +460,7 @@ class NamedMutexAcrossProcesses(unittest.TestCase):
 
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="hv-mutex-")
-        RUNNER.env["TMPDIR"] = self.dir
+        RUNNER.keep_lock_files_in(self.dir)
         self.name = f"hv-holder-{os.getpid()}-{self._testMethodName}"
         self.holders = []
 
