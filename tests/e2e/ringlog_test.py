@@ -526,7 +526,7 @@ def main():
         if wine64 is None:
             print("no wine64 here", file=sys.stderr)
             return 77
-        prefix = WinePrefix(wine64, args.wine_dll_path)
+        prefix = WinePrefix(wine64, args.wine_dll_path, args.wine_template)
         try:
             prefix.boot()
             for program in filter(None, (binary, peer)):

@@ -74,6 +74,9 @@ def add_wine_options(parser):
     parser.add_argument("--wine-dll-path",
                         help="the folder that holds Wine's 32-bit DLLs (i386-windows/), which a "
                              "32-bit program needs; see scripts/install-wine32-dlls.sh")
+    parser.add_argument("--wine-template",
+                        help="a prefix that wineboot made and no program has run in since, "
+                             "copied instead of making a new one")
 
 
 def version_registry_text(major, minor, build, product_type):
@@ -104,9 +107,10 @@ def version_registry_text(major, minor, build, product_type):
 
 
 class WinePrefix:
-    def __init__(self, wine64, dll_path=None):
+    def __init__(self, wine64, dll_path=None, template=None):
         self.wine64 = wine64
         self.dll_path = dll_path
+        self.template = template
         beside = os.path.join(os.path.dirname(wine64), "wineserver")
         self.wineserver = beside if os.access(beside, os.X_OK) else shutil.which("wineserver")
         self.path = tempfile.mkdtemp(prefix="hv-wine-")
@@ -120,8 +124,12 @@ class WinePrefix:
         self.host = None  # the computer name the running server holds, when the suite set it
 
     def boot(self):
+        # The server reads the registry when it starts: the copy must be complete by then.
+        if self.template:
+            shutil.copytree(self.template, self.path, symlinks=True, dirs_exist_ok=True)
         self._start_server()
-        self._first_process([self.wine64, "wineboot", "-i"])
+        self._first_process([self.wine64, "cmd", "/c", "exit"] if self.template else
+                            [self.wine64, "wineboot", "-i"])
 
     def check_runs(self, binary, code, usage):
         """Fails unless Wine really runs `binary`: without arguments it must exit with `code`

@@ -23,6 +23,7 @@ from wine_prefix import WinePrefix, add_wine_options, find_wine64  # noqa: E402
 BINARY = None
 WINE64 = None
 WINE_DLL_PATH = None
+WINE_TEMPLATE = None
 
 # Wine starts a process in well under a second once its server runs; a few at a time keep both
 # cores busy.
@@ -127,7 +128,7 @@ PREFIX = None  # one fresh prefix for the whole run
 
 def setUpModule():
     global PREFIX
-    PREFIX = WinePrefix(WINE64, WINE_DLL_PATH)
+    PREFIX = WinePrefix(WINE64, WINE_DLL_PATH, WINE_TEMPLATE)
     try:
         PREFIX.boot()
         PREFIX.check_runs(BINARY, cases.USAGE_EXIT, cases.USAGE)
@@ -284,6 +285,7 @@ if __name__ == "__main__":
     options, rest = parser.parse_known_args()
     BINARY = os.path.abspath(options.binary)
     WINE_DLL_PATH = options.wine_dll_path
+    WINE_TEMPLATE = options.wine_template
     WINE64 = find_wine64(options.wine)
     if WINE64 is None:
         sys.exit("wine64 not found")

@@ -40,9 +40,18 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   list(APPEND HV_E2E_WINE --wine-dll-path ${HV_WINE_DLL_PATH})
 endif()
 
-# Wine creates the prefix on first use, during discovery, before any test runs.
+# Wine makes a prefix once, before any test runs, and keeps it as a template that nothing runs
+# in: the unit tests' prefix and the end-to-end suites' are copies of it, made in a second where
+# wineboot takes several (a minute or more in the emulated machine).
+set(HV_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 set(HV_UNIT_TEST_WINE ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
     ${HV_WINE_ENVIRONMENT} ${CMAKE_CROSSCOMPILING_EMULATOR})
+set(HV_TEMPLATE_WINE ${CMAKE_COMMAND} -E env WINEPREFIX=${HV_WINE_TEMPLATE}
+    ${HV_WINE_ENVIRONMENT} ${CMAKE_CROSSCOMPILING_EMULATOR})
+get_filename_component(hv_wine_dir ${HV_WINE64} DIRECTORY)
+find_program(HV_WINESERVER NAMES wineserver HINTS ${hv_wine_dir} REQUIRED)
+set(HV_TEMPLATE_SERVER ${CMAKE_COMMAND} -E env WINEPREFIX=${HV_WINE_TEMPLATE} ${HV_WINESERVER})
+list(APPEND HV_E2E_WINE --wine-template ${HV_WINE_TEMPLATE})
 set_target_properties(hv_unit_tests PROPERTIES CROSSCOMPILING_EMULATOR "${HV_UNIT_TEST_WINE}")
 
 # A program that Wine cannot run may still end with exit code 0 and no output (a 32-bit one
@@ -54,6 +63,9 @@ set(HV_CHECK_COMMAND [==[${HV_UNIT_TEST_WINE}]==])
 set(HV_CHECK_PROGRAM [==[$<TARGET_FILE:ringlog>]==])
 set(HV_CHECK_DLL_PATH [==[${HV_WINE_DLL_PATH_32}]==])
 set(HV_CHECK_PREFIX [==[${CMAKE_BINARY_DIR}/wine-prefix]==])
+set(HV_CHECK_TEMPLATE [==[${HV_WINE_TEMPLATE}]==])
+set(HV_CHECK_TEMPLATE_COMMAND [==[${HV_TEMPLATE_WINE}]==])
+set(HV_CHECK_TEMPLATE_SERVER [==[${HV_TEMPLATE_SERVER}]==])
 include([==[${CMAKE_CURRENT_LIST_DIR}/CheckWine.cmake]==])
 ")
 set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${HV_WINE_CHECK})
