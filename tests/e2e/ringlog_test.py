@@ -121,7 +121,7 @@ class RingLogTool(unittest.TestCase):
         self.assertNotEqual(result.returncode, 0)
         self.assertEqual(result.stdout, b"")
         lines = result.stderr.replace(b"\r\n", b"\n").split(b"\n")
-        self.assertEqual(len(lines), 2, result.stderr)
+        self.assertEqual(len(lines), 2, (result.returncode, result.stderr))
         self.assertEqual(lines[1], b"")
         self.assertIn(name.encode(), lines[0])
         self.assertRegex(lines[0].decode(errors="replace"), cause)
