@@ -23,6 +23,7 @@ really ran before it trusts any result. A 32-bit program reads the 32-bit view o
 (Wow6432Node), so the version record is written in both views; ProductOptions is shared.
 """
 
+import ctypes
 import os
 import shutil
 import struct
@@ -46,6 +47,22 @@ def patience(seconds):
     return seconds * float(os.environ.get("HV_TIMEOUT_SCALE", "1"))
 
 # Sets the host name of a fresh UTS namespace, then becomes the command that follows.
+
+
+def keep_addresses_fixed():
+    """Turns address randomisation off for this process and the Wine processes it starts.
+
+    Debian's Wine comes without the preloader that reserves the low addresses a Windows process
+    needs before anything else is mapped, and its loader sits at 0x7d000000 with its heap a random
+    distance after it. Now and then that heap reaches 0x7ffe0000 and the start fails: exit code 1,
+    "failed to map the shared user data: c0000018" (shown only when WINEDEBUG allows err), seen
+    about once in three runs of both Wine suites side by side. Without randomisation the heap
+    starts right after the loader, far below."""
+    addr_no_randomize = 0x0040000
+    libc = ctypes.CDLL(None, use_errno=True)
+    current = libc.personality(0xFFFFFFFF)
+    if current != -1:
+        libc.personality(current | addr_no_randomize)
 
 
 def find_wine64(hint=None):
@@ -111,6 +128,7 @@ class WinePrefix:
         self.wine64 = wine64
         self.dll_path = dll_path
         self.template = template
+        keep_addresses_fixed()
         beside = os.path.join(os.path.dirname(wine64), "wineserver")
         self.wineserver = beside if os.access(beside, os.X_OK) else shutil.which("wineserver")
         self.path = tempfile.mkdtemp(prefix="hv-wine-")

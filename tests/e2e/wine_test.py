@@ -151,9 +151,8 @@ class WineSuite(unittest.TestCase):
             return list(pool.map(lambda args: PREFIX.run(binary or BINARY, args), arg_lists))
 
     def assertOutcome(self, result, stdout, code):
-        self.assertEqual(result.stdout, stdout)
-        self.assertEqual(result.returncode, code)
-        self.assertEqual(result.stderr, b"")
+        # All three at once: a run that went wrong shows everything it left.
+        self.assertEqual((result.stdout, result.returncode, result.stderr), (stdout, code, b""))
 
 
 class VersionMatrix(WineSuite):
