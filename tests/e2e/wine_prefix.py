@@ -46,8 +46,6 @@ def patience(seconds):
     (tests/vm/run.sh sets it for its emulated machine)."""
     return seconds * float(os.environ.get("HV_TIMEOUT_SCALE", "1"))
 
-# Sets the host name of a fresh UTS namespace, then becomes the command that follows.
-
 
 def keep_addresses_fixed():
     """Turns address randomisation off for this process and the Wine processes it starts.
