@@ -35,8 +35,8 @@ cmake --build --preset windows-x64
 ctest --preset windows-x64
 
 # Some kernels (hypervisors) refuse the 32-bit code that the 32-bit build runs. There its tests run
-# in an emulated machine (tests/vm/run.sh), a tenth as fast: with the unit tests in one process,
-# the whole ring log suite, and the program's cases that tell the two builds apart.
+# in an emulated machine (tests/vm/run.sh), a tenth as fast: with the unit tests in one process and
+# the end-to-end cases that tell the two builds apart.
 step windows-x86
 probe=0
 python3 tests/win32/compat_mode_probe.py --dll-path /var/cache/hostvetter/wine32 || probe=$?
