@@ -41,8 +41,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 # Wine makes a prefix once, before any test runs, and keeps it as a template that nothing runs
-# in: the unit tests' prefix and the end-to-end suites' are copies of it, made in a second where
-# wineboot takes several (a minute or more in the emulated machine).
+# in: the unit tests' prefix and the end-to-end suites' are copies of it (3 s here against
+# wineboot's 6, and wineboot takes a minute or more in the emulated machine).
 set(HV_WINE_TEMPLATE ${CMAKE_BINARY_DIR}/wine-template)
 set(HV_UNIT_TEST_WINE ${CMAKE_COMMAND} -E env WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
     ${HV_WINE_ENVIRONMENT} ${CMAKE_CROSSCOMPILING_EMULATOR})
@@ -74,7 +74,7 @@ if(HV_WINE_EMULATED)
   add_test(NAME unit_tests COMMAND hv_unit_tests)
   set_tests_properties(unit_tests PROPERTIES TIMEOUT 900)
   # The system's bitness and version as a 32-bit process reads them, its code page, and logs
-  # and mutexes shared with 64-bit processes. The whole ring log suite takes four to five
+  # and mutexes shared with 64-bit processes. The whole ring log suite takes three to five
   # minutes there.
   set(HV_E2E_WINE_CASES -k test_sees_a_64_bit_system -k test_supported_versions
       -k test_text_follows)
